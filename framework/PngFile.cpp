@@ -1,0 +1,151 @@
+#include "framework/PngFile.h"
+
+#include <spng.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+struct ContextDeleter {
+  void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
+};
+using Context = std::unique_ptr<spng_ctx, ContextDeleter>;
+
+struct FileCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+// The largest file we read at all: far above any picture within the limits.
+constexpr uintmax_t kMaxFileBytes = 256u << 20;
+
+bool ReadWholeFile(const char* fileName, std::vector<unsigned char>& bytes,
+                   std::string& reason) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(fileName, error);
+  if (!std::filesystem::exists(status)) {
+    reason = "file not found";
+    return false;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    reason = "not a regular file";
+    return false;
+  }
+  File file(std::fopen(fileName, "rb"));
+  if (!file) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  const uintmax_t size = std::filesystem::file_size(fileName, error);
+  if (error) {
+    reason = error.message();
+    return false;
+  }
+  if (size == 0) {
+    reason = "file is empty";
+    return false;
+  }
+  if (size > kMaxFileBytes) {
+    reason = "file is too large";
+    return false;
+  }
+  bytes.resize(static_cast<size_t>(size));
+  if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+    reason = "read error";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool DecodePngFile(const char* fileName, DecodedPicture& picture, std::string& reason) {
+  std::vector<unsigned char> bytes;
+  if (!ReadWholeFile(fileName, bytes, reason)) return false;
+
+  Context ctx(spng_ctx_new(0));
+  if (!ctx) {
+    reason = "out of memory";
+    return false;
+  }
+  spng_set_image_limits(ctx.get(), kMaxPictureSide, kMaxPictureSide);
+  spng_set_chunk_limits(ctx.get(), 1u << 24, 1u << 26);
+  spng_set_png_buffer(ctx.get(), bytes.data(), bytes.size());
+
+  spng_ihdr header{};
+  if (int err = spng_get_ihdr(ctx.get(), &header); err != 0) {
+    reason = std::string("not a valid PNG (") + spng_strerror(err) + ")";
+    return false;
+  }
+  if (static_cast<uint64_t>(header.width) * header.height > kMaxPicturePixels) {
+    reason = "picture of " + std::to_string(header.width) + "x" +
+             std::to_string(header.height) + " is too large";
+    return false;
+  }
+  size_t size = 0;
+  if (int err = spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &size); err != 0) {
+    reason = std::string("cannot decode (") + spng_strerror(err) + ")";
+    return false;
+  }
+  std::vector<unsigned char> rgba(size);
+  if (int err = spng_decode_image(ctx.get(), rgba.data(), size, SPNG_FMT_RGBA8, 0);
+      err != 0) {
+    reason = std::string("corrupt PNG (") + spng_strerror(err) + ")";
+    return false;
+  }
+
+  picture.width = static_cast<int>(header.width);
+  picture.height = static_cast<int>(header.height);
+  picture.pixels.resize(static_cast<size_t>(header.width) * header.height);
+  for (size_t i = 0; i < picture.pixels.size(); ++i) {
+    const unsigned char* p = &rgba[i * 4];
+    picture.pixels[i] = static_cast<uint32_t>(p[0]) << 16 |
+                        static_cast<uint32_t>(p[1]) << 8 | p[2];
+  }
+  return true;
+}
+
+bool EncodePngFile(const char* fileName, const uint32_t* pixels, int width, int height,
+                   std::string& reason) {
+  std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
+  for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
+    rgb[i * 3 + 0] = static_cast<unsigned char>(pixels[i] >> 16);
+    rgb[i * 3 + 1] = static_cast<unsigned char>(pixels[i] >> 8);
+    rgb[i * 3 + 2] = static_cast<unsigned char>(pixels[i]);
+  }
+  File file(std::fopen(fileName, "wb"));
+  if (!file) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  Context ctx(spng_ctx_new(SPNG_CTX_ENCODER));
+  if (!ctx) {
+    reason = "out of memory";
+    return false;
+  }
+  spng_set_png_file(ctx.get(), file.get());
+  spng_ihdr header{};
+  header.width = static_cast<uint32_t>(width);
+  header.height = static_cast<uint32_t>(height);
+  header.bit_depth = 8;
+  header.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
+  spng_set_ihdr(ctx.get(), &header);
+  if (int err = spng_encode_image(ctx.get(), rgb.data(), rgb.size(), SPNG_FMT_PNG,
+                                  SPNG_ENCODE_FINALIZE);
+      err != 0) {
+    reason = spng_strerror(err);
+    return false;
+  }
+  ctx.reset();
+  const bool written = std::fflush(file.get()) == 0 && !std::ferror(file.get());
+  const bool closed = std::fclose(file.release()) == 0;
+  if (!written || !closed) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,137 @@
+#include "framework/QelGFX.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "framework/PngFile.h"
+#include "framework/Stretch.h"
+#include "platform/Platform.h"
+
+namespace {
+
+PixelView ViewOf(Surface* s) { return {s->Pixels(), s->Width(), s->Height()}; }
+
+}  // namespace
+
+QelGFX::QelGFX(uint16_t width, uint16_t height, uint8_t bitsPerPixel,
+               uint16_t /*pageCount*/, uint8_t /*refreshDivider*/)
+    : screenX(width), screenY(height), bpp(bitsPerPixel) {
+  if (width == 0 || height == 0 || bitsPerPixel != 32)
+    throw std::runtime_error("unsupported display mode");
+  if (!platform::OpenPresenter(width, height))
+    throw std::runtime_error(std::string("cannot present: ") + platform::LastErrorText());
+  if (CreateSurface(width, height, &backBuffer) != 0) {
+    platform::ClosePresenter();
+    throw std::runtime_error("cannot allocate the back buffer");
+  }
+  ++Ledger().devicesConstructed;
+}
+
+QelGFX::~QelGFX() {
+  ReleaseSurface(backBuffer);
+  platform::ClosePresenter();
+  SurfaceLedger& ledger = Ledger();
+  ++ledger.devicesDestroyed;
+  ledger.surfacesAliveAtDeviceDestruction = ledger.Alive();
+}
+
+int QelGFX::CreateSurface(uint16_t w, uint16_t h, Surface** surfaceOut) {
+  if (surfaceOut == nullptr) return -1;
+  *surfaceOut = nullptr;
+  if (w == 0 || h == 0) return -1;
+  try {
+    *surfaceOut = new Surface(w, h);
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+  return 0;
+}
+
+int QelGFX::ReleaseSurface(Surface* surface) {
+  if (surface == nullptr) return -1;
+  if (surface == lockedSurface) {
+    lockedSurface = nullptr;
+    lockedPixels = nullptr;
+    lockedPitch = 0;
+  }
+  if (SurfaceRecord* r = Ledger().Find(surface->Id())) {
+    ++r->releases;
+    r->pageLockedAtRelease = surface->IsPageLocked();
+  }
+  delete surface;
+  return 0;
+}
+
+bool QelGFX::LoadPNG(const char* fileName, Surface* surface) {
+  if (surface == nullptr) return false;
+  DecodedPicture picture;
+  std::string reason;
+  if (!DecodePngFile(fileName, picture, reason)) {
+    std::fprintf(stderr, "Brindlemox: cannot load picture \"%s\": %s\n", fileName,
+                 reason.c_str());
+    return false;
+  }
+  const PixelView src{picture.pixels.data(), picture.width, picture.height};
+  StretchCopy(ViewOf(surface), Rect(0, 0, surface->Width(), surface->Height()), src,
+              Rect(0, 0, picture.width, picture.height), columnMap);
+  return true;
+}
+
+void QelGFX::ClearSurf(uint32_t colour, Surface* surface) {
+  if (surface == nullptr) return;
+  std::fill_n(surface->Pixels(),
+              static_cast<size_t>(surface->Width()) * static_cast<size_t>(surface->Height()),
+              colour);
+}
+
+void QelGFX::Lock(Surface* surface) {
+  if (surface == nullptr) return;
+  lockedSurface = surface;
+  lockedPixels = reinterpret_cast<uint8_t*>(surface->Pixels());
+  lockedPitch = surface->Width() * 4;
+  if (SurfaceRecord* r = Ledger().Find(surface->Id())) ++r->locks;
+}
+
+void QelGFX::UnLock(Surface* surface) {
+  if (surface == nullptr) return;
+  if (SurfaceRecord* r = Ledger().Find(surface->Id())) ++r->unlocks;
+}
+
+void QelGFX::PutPixel(uint16_t x, uint16_t y, uint32_t colour, uint8_t* pixels,
+                      int32_t pitch) {
+  if (pixels == nullptr) return;
+  if (lockedSurface != nullptr && pixels == lockedPixels &&
+      (x >= lockedSurface->Width() || y >= lockedSurface->Height()))
+    return;
+  uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * pitch;
+  reinterpret_cast<uint32_t*>(row)[x] = colour;
+}
+
+RECT QelGFX::Rect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  RECT r;
+  r.left = left;
+  r.top = top;
+  r.right = right;
+  r.bottom = bottom;
+  return r;
+}
+
+void QelGFX::Blt(Surface* dst, Surface* src) {
+  if (dst == nullptr || src == nullptr) return;
+  Blt(Rect(0, 0, dst->Width(), dst->Height()), dst, Rect(0, 0, src->Width(), src->Height()),
+      src);
+}
+
+void QelGFX::Blt(RECT dstRect, Surface* dst, RECT srcRect, Surface* src) {
+  if (dst == nullptr || src == nullptr) return;
+  StretchCopy(ViewOf(dst), dstRect, ViewOf(src), srcRect, columnMap);
+}
+
+void QelGFX::Flip() {
+  platform::PresentFrame(backBuffer->Pixels(), backBuffer->Width(), backBuffer->Height());
+}
+
+void QelGFX::WindowMoved() {}

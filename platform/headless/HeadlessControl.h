@@ -1,0 +1,71 @@
+// Controls of the headless backend, for whoever drives it: tests and the
+// capture tool.
+//
+// The headless backend has no window system. Its clock, tick count, screen
+// size and input come from these controls; what the program shows (titles,
+// message boxes, presented frames) is recorded here for the driver to read.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace platform::headless {
+
+struct MessageBoxRecord {
+  std::string text;
+  std::string caption;
+};
+
+struct WindowRecordView {
+  std::string className;
+  std::string title;
+  uint32_t style = 0;
+  int x = 0, y = 0, width = 0, height = 0;
+  int showCommand = -1;
+  bool updated = false;
+  bool destroyed = false;
+};
+
+// Everything back to its starting state: no window, no queued messages,
+// counter 0 at 1,000,000 ticks a second, tick count 0, screen 1024x768,
+// nothing recorded, no failures injected, no hooks.
+void Reset();
+
+void SetPerformanceCounter(int64_t count);
+void SetPerformanceFrequency(int64_t ticksPerSecond);
+void SetTickCount(uint32_t ms);
+void SetScreenSize(int width, int height);
+
+// Failures to simulate.
+void FailWindowCreation(bool fail);
+void FailPresenter(bool fail);
+void FailMessageBoxes(bool fail);
+
+// Input as a user would give it: a message queued for the main window.
+void PostInput(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// Called each time the message loop finds the queue empty, before the poll
+// returns. A driver advances its clock here or posts input.
+void SetIdleHook(std::function<void()> hook);
+
+// Called for each presented frame with its pixels.
+void SetPresentHook(
+    std::function<void(const uint32_t* pixels, int width, int height)> hook);
+
+// Called when a window is destroyed, before WM_DESTROY is sent.
+void SetDestroyHook(std::function<void()> hook);
+
+// What the program did.
+bool HasWindow();
+const WindowRecordView& MainWindow();
+const std::vector<std::string>& TitleHistory();
+const std::vector<MessageBoxRecord>& MessageBoxes();
+uint64_t PresentedFrames();
+bool PresenterOpen();
+int RegisteredClasses();
+
+}  // namespace platform::headless

@@ -1,0 +1,266 @@
+// SDL2 backend: the default on Linux and other desktops.
+//
+// Depends on: SDL2 (video, events, message boxes, performance counter) and
+// POSIX clock_gettime for the tick count.
+// Cannot: set the window's outer size. The window manager owns the frame, so
+// the 640x480 asked for is the client area here, where Windows makes it the
+// outer size. Only the main window exists; its class has no icon, cursor or
+// brush of its own. Presenting scales the back buffer to the window with an
+// SDL streaming texture, without waiting for the display's refresh.
+#include <SDL.h>
+
+#include <ctime>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+struct WindowRecord {
+  SDL_Window* sdlWindow = nullptr;
+  WindowProcedure procedure = nullptr;
+  bool destroyed = false;
+};
+
+namespace {
+
+struct SdlState {
+  bool videoReady = false;
+  bool videoFailed = false;
+  std::string className;
+  WindowProcedure classProcedure = nullptr;
+  std::unique_ptr<WindowRecord> window;
+  std::deque<Message> queue;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  std::string lastError;
+};
+
+SdlState& State() {
+  static SdlState state;
+  return state;
+}
+
+bool EnsureVideo() {
+  SdlState& s = State();
+  if (s.videoReady) return true;
+  if (s.videoFailed) return false;
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    s.lastError = SDL_GetError();
+    s.videoFailed = true;
+    return false;
+  }
+  s.videoReady = true;
+  return true;
+}
+
+// Win32 virtual-key codes of the keys SDL reports; other keys pass on their
+// SDL key code, which the program only hands to the default handling.
+uintptr_t VirtualKey(SDL_Keycode key) {
+  if (key == SDLK_ESCAPE) return VK_ESCAPE;
+  if (key == SDLK_F4) return VK_F4;
+  if (key >= SDLK_a && key <= SDLK_z) return static_cast<uintptr_t>('A' + (key - SDLK_a));
+  if (key >= SDLK_0 && key <= SDLK_9) return static_cast<uintptr_t>(key);
+  return static_cast<uintptr_t>(key & 0xFFFF);
+}
+
+intptr_t PackPosition(int x, int y) {
+  return static_cast<intptr_t>((static_cast<uint32_t>(y & 0xFFFF) << 16) |
+                               static_cast<uint32_t>(x & 0xFFFF));
+}
+
+// Turns the SDL events waiting now into window messages at the queue's end.
+void PumpEvents() {
+  SdlState& s = State();
+  if (!s.videoReady) return;
+  WindowRecord* w = s.window.get();
+  SDL_Event event;
+  while (SDL_PollEvent(&event) != 0) {
+    if (w == nullptr || w->destroyed) continue;
+    switch (event.type) {
+      case SDL_QUIT:
+        s.queue.push_back({w, WM_CLOSE, 0, 0});
+        break;
+      case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+          s.queue.push_back({w, WM_CLOSE, 0, 0});
+        else if (event.window.event == SDL_WINDOWEVENT_MOVED)
+          s.queue.push_back({w, WM_MOVE, 0, PackPosition(event.window.data1, event.window.data2)});
+        break;
+      case SDL_KEYDOWN: {
+        const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
+        const uint32_t kind = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+        s.queue.push_back({w, kind, VirtualKey(event.key.keysym.sym), 1});
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+bool RegisterWindowClass(const WindowClass& windowClass) {
+  if (windowClass.className == nullptr || windowClass.procedure == nullptr) return false;
+  State().className = windowClass.className;
+  State().classProcedure = windowClass.procedure;
+  return true;
+}
+
+WindowHandle CreateMainWindow(const char* className, const char* title, uint32_t, int x,
+                              int y, int width, int height, InstanceHandle) {
+  SdlState& s = State();
+  if (s.className != className || s.classProcedure == nullptr) {
+    s.lastError = "window class not registered";
+    return nullptr;
+  }
+  if (!EnsureVideo()) return nullptr;
+  SDL_Window* sdlWindow = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN);
+  if (sdlWindow == nullptr) {
+    s.lastError = SDL_GetError();
+    return nullptr;
+  }
+  s.window = std::make_unique<WindowRecord>();
+  s.window->sdlWindow = sdlWindow;
+  s.window->procedure = s.classProcedure;
+  return s.window.get();
+}
+
+int ScreenWidth() {
+  SDL_DisplayMode mode;
+  if (!EnsureVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+  return mode.w;
+}
+
+int ScreenHeight() {
+  SDL_DisplayMode mode;
+  if (!EnsureVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+  return mode.h;
+}
+
+void ShowMainWindow(WindowHandle window, int) {
+  if (window != nullptr && !window->destroyed) SDL_ShowWindow(window->sdlWindow);
+}
+
+void UpdateMainWindow(WindowHandle) { PumpEvents(); }
+
+bool PeekNextMessage(Message& message) {
+  SdlState& s = State();
+  if (s.queue.empty()) PumpEvents();
+  if (s.queue.empty()) return false;
+  message = s.queue.front();
+  s.queue.pop_front();
+  return true;
+}
+
+void TranslateKeyMessage(const Message&) {}
+
+intptr_t DispatchToWindow(const Message& message) {
+  WindowHandle w = message.window;
+  if (w == nullptr || w->destroyed || w->procedure == nullptr) return 0;
+  return w->procedure(w, message.message, message.wParam, message.lParam);
+}
+
+intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                intptr_t) {
+  // As on Windows: Alt+F4 becomes a close request, and an unhandled close
+  // request destroys the window.
+  if (message == WM_SYSKEYDOWN && wParam == VK_F4 && window != nullptr)
+    return window->procedure(window, WM_CLOSE, 0, 0);
+  if (message == WM_CLOSE) DestroyMainWindow(window);
+  return 0;
+}
+
+void PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                       intptr_t lParam) {
+  if (window == nullptr || window->destroyed) return;
+  State().queue.push_back({window, message, wParam, lParam});
+}
+
+void PostQuit(int exitCode) {
+  State().queue.push_back({nullptr, WM_QUIT, static_cast<uintptr_t>(exitCode), 0});
+}
+
+void DestroyMainWindow(WindowHandle window) {
+  SdlState& s = State();
+  if (window == nullptr || window->destroyed) return;
+  window->destroyed = true;
+  std::erase_if(s.queue, [window](const Message& m) { return m.window == window; });
+  window->procedure(window, WM_DESTROY, 0, 0);
+  SDL_DestroyWindow(window->sdlWindow);
+  window->sdlWindow = nullptr;
+}
+
+void SetWindowTitle(WindowHandle window, const char* text) {
+  if (window != nullptr && !window->destroyed) SDL_SetWindowTitle(window->sdlWindow, text);
+}
+
+bool ShowErrorMessageBox(const char* text, const char* caption) {
+  return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr) == 0;
+}
+
+int64_t PerformanceCounter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
+
+int64_t PerformanceFrequency() { return static_cast<int64_t>(SDL_GetPerformanceFrequency()); }
+
+uint32_t TickCountMs() {
+  // Milliseconds since boot, wrapping, as GetTickCount counts them.
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
+                               static_cast<uint64_t>(now.tv_nsec) / 1000000u);
+}
+
+bool OpenPresenter(int width, int height) {
+  SdlState& s = State();
+  WindowRecord* w = s.window.get();
+  if (w == nullptr || w->destroyed) {
+    s.lastError = "no window to present into";
+    return false;
+  }
+  s.renderer = SDL_CreateRenderer(w->sdlWindow, -1, 0);
+  if (s.renderer == nullptr) {
+    s.lastError = SDL_GetError();
+    return false;
+  }
+  s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB888,
+                                SDL_TEXTUREACCESS_STREAMING, width, height);
+  if (s.texture == nullptr) {
+    s.lastError = SDL_GetError();
+    SDL_DestroyRenderer(s.renderer);
+    s.renderer = nullptr;
+    return false;
+  }
+  return true;
+}
+
+void PresentFrame(const uint32_t* pixels, int width, int) {
+  SdlState& s = State();
+  if (s.texture == nullptr) return;
+  SDL_UpdateTexture(s.texture, nullptr, pixels, width * 4);
+  SDL_RenderCopy(s.renderer, s.texture, nullptr, nullptr);
+  SDL_RenderPresent(s.renderer);
+}
+
+void ClosePresenter() {
+  SdlState& s = State();
+  if (s.texture != nullptr) SDL_DestroyTexture(s.texture);
+  if (s.renderer != nullptr) SDL_DestroyRenderer(s.renderer);
+  s.texture = nullptr;
+  s.renderer = nullptr;
+}
+
+const char* LastErrorText() { return State().lastError.c_str(); }
+
+void ShutdownSdl() {
+  ClosePresenter();
+  SdlState& s = State();
+  if (s.window && s.window->sdlWindow != nullptr) SDL_DestroyWindow(s.window->sdlWindow);
+  if (s.videoReady) SDL_Quit();
+  s.videoReady = false;
+}
+
+}  // namespace platform

@@ -1,0 +1,34 @@
+// The application shell: entry point, window procedure, message loop, and the
+// timeline's set-up, frame loop and shut-down.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Platform.h"
+
+// The entry point, called by the platform's start-up code. Returns the
+// process exit code: 0, or 1 when no window could be made or the graphics
+// device could not be constructed.
+int DemoMain(platform::InstanceHandle instance, platform::InstanceHandle previousInstance,
+             const char* commandLine, int showCommand);
+
+// Registers the class, creates the centred window and shows it. False (with
+// one line on stderr) when no window can be made.
+bool OpenMainWindow(platform::InstanceHandle instance, int showCommand);
+
+// The window's left or top edge that centres `size` on a screen of `screen`
+// pixels: an arithmetic shift, rounding towards minus infinity.
+int CentredPosition(int screen, int size);
+
+// Polls the queue without end, drawing a frame whenever it is empty and the
+// show is running. Returns the exit code carried by WM_QUIT.
+int RunMessageLoop();
+
+intptr_t MainWindowProcedure(platform::WindowHandle window, uint32_t message,
+                              uintptr_t wParam, intptr_t lParam);
+
+void OnWindowMoved();
+
+bool SetupDemo();
+void FrameLoop();
+void ShutdownDemo();

@@ -1,0 +1,8 @@
+#include "shell/ShellState.h"
+
+ShellState shell;
+
+void ResetShellState() {
+  shell = ShellState{};
+  backBuffer = nullptr;
+}

@@ -1,0 +1,100 @@
+// brindlemox-capture: records the presentation frame by frame, as PNG files
+// or as raw bgr0 video on standard output for ffmpeg.
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "framework/PngFile.h"
+#include "tools/capture/Capture.h"
+#include "tools/capture/CaptureOptions.h"
+
+namespace {
+
+bool WritePngFrame(const std::string& dir, uint64_t frame, const uint32_t* pixels, int width,
+                   int height, std::string& error) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame_%06llu.png", static_cast<unsigned long long>(frame));
+  const std::string path = (std::filesystem::path(dir) / name).string();
+  std::string reason;
+  if (EncodePngFile(path.c_str(), pixels, width, height, reason)) return true;
+  error = "cannot write " + path + ": " + reason;
+  return false;
+}
+
+// Memory order B, G, R, 0 per pixel, rows from the top: ffmpeg's bgr0.
+bool WriteRawFrame(const uint32_t* pixels, int width, int height, std::vector<unsigned char>& buffer,
+                   std::string& error) {
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  buffer.resize(count * 4);
+  for (size_t i = 0; i < count; ++i) {
+    buffer[i * 4 + 0] = static_cast<unsigned char>(pixels[i]);
+    buffer[i * 4 + 1] = static_cast<unsigned char>(pixels[i] >> 8);
+    buffer[i * 4 + 2] = static_cast<unsigned char>(pixels[i] >> 16);
+    buffer[i * 4 + 3] = 0;
+  }
+  if (std::fwrite(buffer.data(), 1, buffer.size(), stdout) == buffer.size()) return true;
+  error = "cannot write to standard output";
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CaptureOptions options;
+  std::string error;
+  if (!ParseCaptureOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "brindlemox-capture: %s\n\n%s", error.c_str(), CaptureUsage());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(CaptureUsage(), stdout);
+    return 0;
+  }
+
+  if (options.raw) {
+    // A reader that goes away must not kill us: the write fails instead.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (isatty(STDOUT_FILENO)) {
+      std::fprintf(stderr, "brindlemox-capture: --raw writes video; pipe it to a program\n");
+      return 2;
+    }
+  } else {
+    std::error_code ec;
+    std::filesystem::create_directories(options.outDir, ec);
+    if (ec || !std::filesystem::is_directory(options.outDir)) {
+      std::fprintf(stderr, "brindlemox-capture: cannot create directory %s: %s\n",
+                   options.outDir.c_str(), ec ? ec.message().c_str() : "not a directory");
+      return 1;
+    }
+  }
+
+  std::vector<unsigned char> rawBuffer;
+  const FrameSink sink = [&](uint64_t frame, const uint32_t* pixels, int width, int height,
+                             std::string& sinkError) {
+    if (options.raw) return WriteRawFrame(pixels, width, height, rawBuffer, sinkError);
+    return WritePngFrame(options.outDir, frame, pixels, width, height, sinkError);
+  };
+
+  std::function<void(uint64_t, uint64_t)> progress;
+  if (isatty(STDERR_FILENO)) {
+    progress = [](uint64_t frame, uint64_t last) {
+      if (frame % 30 == 0 || frame == last)
+        std::fprintf(stderr, "\rframe %llu of %llu", static_cast<unsigned long long>(frame),
+                     static_cast<unsigned long long>(last));
+      if (frame == last) std::fputc('\n', stderr);
+    };
+  }
+
+  int exitCode = RunCapture(options, sink, error, progress);
+  if (exitCode == 0 && options.raw && std::fflush(stdout) != 0) {
+    error = "cannot write to standard output";
+    exitCode = 1;
+  }
+  if (exitCode != 0)
+    std::fprintf(stderr, "brindlemox-capture: %s\n", error.empty() ? "failed" : error.c_str());
+  return exitCode;
+}

@@ -1,0 +1,134 @@
+#include "tools/capture/CaptureOptions.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+
+namespace {
+
+constexpr uint64_t kMaxUint32 = 0xFFFFFFFFu;
+
+// A whole decimal number from min to max, nothing else in the text.
+bool ParseNumber(std::string_view text, uint64_t min, uint64_t max, uint64_t& value) {
+  if (text.empty() || text.size() > 20) return false;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end && value >= min && value <= max;
+}
+
+bool Fail(std::string& error, const char* message) {
+  error = message;
+  return false;
+}
+
+bool ParseFrameList(std::string_view list, std::vector<FrameRange>& frames) {
+  if (list.empty()) return false;
+  while (true) {
+    const size_t comma = list.find(',');
+    const std::string_view item = list.substr(0, comma);
+    const size_t dash = item.find('-');
+    FrameRange range{};
+    if (dash == std::string_view::npos) {
+      if (!ParseNumber(item, 1, kMaxUint32, range.first)) return false;
+      range.last = range.first;
+    } else {
+      if (!ParseNumber(item.substr(0, dash), 1, kMaxUint32, range.first) ||
+          !ParseNumber(item.substr(dash + 1), 1, kMaxUint32, range.last) ||
+          range.last < range.first)
+        return false;
+    }
+    frames.push_back(range);
+    if (comma == std::string_view::npos) return true;
+    list.remove_prefix(comma + 1);
+  }
+}
+
+}  // namespace
+
+const char* CaptureUsage() {
+  return "usage: brindlemox-capture [--fps N] [--seed N] [--duration MS | --frames LIST]\n"
+         "                          (--out DIR | --raw)\n"
+         "\n"
+         "Plays the presentation offscreen on a virtual clock and writes its frames.\n"
+         "  --fps N         frames per second of the virtual clock, 1 to 1000 (default 60)\n"
+         "  --seed N        random seed, 0 to 4294967295 (default 1)\n"
+         "  --duration MS   capture the frames that start before MS ms, 1 to 4294967295\n"
+         "                  (default 30000)\n"
+         "  --frames LIST   write only these frames, e.g. 1,15,960-970 (frames count from 1;\n"
+         "                  every frame up to the largest is rendered; --duration is ignored)\n"
+         "  --out DIR       write frame k as DIR/frame_NNNNNN.png (DIR is created)\n"
+         "  --raw           write 640x480 bgr0 pixels per frame to standard output\n";
+}
+
+bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
+                         std::string& error) {
+  bool haveOut = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view name = argv[i];
+    if (name == "--help" || name == "-h") {
+      options.help = true;
+      return true;
+    }
+    if (name == "--raw") {
+      if (options.raw) return Fail(error, "--raw given twice");
+      options.raw = true;
+      continue;
+    }
+    if (name != "--fps" && name != "--seed" && name != "--duration" && name != "--frames" &&
+        name != "--out") {
+      error = "unknown option '" + std::string(name) + "'";
+      return false;
+    }
+    if (i + 1 >= argc) {
+      error = std::string(name) + " needs a value";
+      return false;
+    }
+    const std::string_view value = argv[++i];
+    uint64_t number = 0;
+    if (name == "--fps") {
+      if (!ParseNumber(value, 1, 1000, number))
+        return Fail(error, "--fps must be a whole number from 1 to 1000");
+      options.fps = static_cast<uint32_t>(number);
+    } else if (name == "--seed") {
+      if (!ParseNumber(value, 0, kMaxUint32, number))
+        return Fail(error, "--seed must be a whole number from 0 to 4294967295");
+      options.seed = static_cast<uint32_t>(number);
+    } else if (name == "--duration") {
+      if (!ParseNumber(value, 1, kMaxUint32, options.durationMs))
+        return Fail(error, "--duration must be a whole number of ms from 1 to 4294967295");
+    } else if (name == "--frames") {
+      options.frames.clear();
+      if (!ParseFrameList(value, options.frames))
+        return Fail(error, "--frames must be a list like 1,15,960-970 of frames from 1");
+    } else {
+      if (value.empty()) return Fail(error, "--out needs a directory");
+      if (haveOut) return Fail(error, "--out given twice");
+      options.outDir = std::string(value);
+      haveOut = true;
+    }
+  }
+  if (haveOut == options.raw) {
+    error = "give exactly one of --out DIR and --raw";
+    return false;
+  }
+  return true;
+}
+
+uint64_t FrameStep(uint32_t fps) { return (1000000u + fps / 2) / fps; }
+
+uint64_t LastFrame(const CaptureOptions& options) {
+  if (!options.frames.empty()) {
+    uint64_t last = 0;
+    for (const FrameRange& r : options.frames) last = std::max(last, r.last);
+    return last;
+  }
+  // Frames k with (k - 1) * step < duration * 1000.
+  const uint64_t step = FrameStep(options.fps);
+  return (options.durationMs * 1000 + step - 1) / step;
+}
+
+bool IsFrameWritten(const CaptureOptions& options, uint64_t k) {
+  if (options.frames.empty()) return k >= 1 && k <= LastFrame(options);
+  return std::any_of(options.frames.begin(), options.frames.end(),
+                     [k](const FrameRange& r) { return r.first <= k && k <= r.last; });
+}

@@ -1,0 +1,39 @@
+// The capture tool's command line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct FrameRange {
+  uint64_t first;
+  uint64_t last;  // inclusive
+};
+
+struct CaptureOptions {
+  uint32_t fps = 60;
+  uint32_t seed = 1;
+  uint64_t durationMs = 30000;
+  std::vector<FrameRange> frames;  // empty: every frame of the duration
+  std::string outDir;
+  bool raw = false;
+  bool help = false;
+};
+
+// Parses argv[1..]. On a bad option or value returns false and says what was
+// wrong in `error`.
+bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
+                         std::string& error);
+
+const char* CaptureUsage();
+
+// The virtual counter runs at 1,000,000 ticks a second and advances by this
+// step per frame: (1000000 + fps / 2) / fps, rounded to the nearest tick.
+uint64_t FrameStep(uint32_t fps);
+
+// The last frame rendered: the largest listed frame, or else the number of
+// frames whose timeline time ((k - 1) * step) / 1000 ms is below the duration.
+uint64_t LastFrame(const CaptureOptions& options);
+
+// Whether frame k (from 1) is written out.
+bool IsFrameWritten(const CaptureOptions& options, uint64_t k);
