@@ -10,10 +10,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "framework/QelGFXExport.h"
 #include "framework/Rect.h"
 #include "framework/Surface.h"
 
-class QelGFX {
+class QELGFX_API QelGFX {
  public:
   // Opens the device on the platform's window with a width x height back
   // buffer. The last two values are the display mode's page count and refresh

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+#include "framework/QelGFXExport.h"
+
 struct SurfaceRecord {
   int width = 0;
   int height = 0;
@@ -38,7 +40,7 @@ struct SurfaceLedger {
 
 SurfaceLedger& Ledger();
 
-class Surface {
+class QELGFX_API Surface {
  public:
   Surface(int width, int height);
 

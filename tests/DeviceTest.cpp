@@ -190,9 +190,9 @@ TEST_F(DeviceTest, LoadPngReadsAGoodPictureExactly) {
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
   const fs::path file = TempFile("good.png");
   std::string reason;
-  ASSERT_TRUE(EncodePngFile(file.c_str(), pixels.data(), 640, 480, reason)) << reason;
+  ASSERT_TRUE(EncodePngFile(file.string().c_str(), pixels.data(), 640, 480, reason)) << reason;
   Surface* s = Make(640, 480);
-  EXPECT_TRUE(device->LoadPNG(file.c_str(), s));
+  EXPECT_TRUE(device->LoadPNG(file.string().c_str(), s));
   EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), s->Pixels()));
   device->ReleaseSurface(s);
   fs::remove(file);
@@ -202,9 +202,9 @@ TEST_F(DeviceTest, LoadPngStretchesAPictureOfAnotherSize) {
   const uint32_t pixels[4] = {0x110000, 0x220000, 0x330000, 0x440000};  // 2x2
   const fs::path file = TempFile("small.png");
   std::string reason;
-  ASSERT_TRUE(EncodePngFile(file.c_str(), pixels, 2, 2, reason)) << reason;
+  ASSERT_TRUE(EncodePngFile(file.string().c_str(), pixels, 2, 2, reason)) << reason;
   Surface* s = Make(640, 480);
-  EXPECT_TRUE(device->LoadPNG(file.c_str(), s));
+  EXPECT_TRUE(device->LoadPNG(file.string().c_str(), s));
   EXPECT_EQ(s->Pixels()[0], 0x110000u);
   EXPECT_EQ(s->Pixels()[319], 0x110000u);
   EXPECT_EQ(s->Pixels()[320], 0x220000u);
@@ -225,13 +225,13 @@ TEST_F(DeviceTest, LoadPngLeavesThePictureBlackOnBadFilesAndNamesTheFile) {
   {
     std::vector<uint32_t> pixels(64 * 64, 0x808080);
     std::string reason;
-    ASSERT_TRUE(EncodePngFile(truncated.c_str(), pixels.data(), 64, 64, reason));
+    ASSERT_TRUE(EncodePngFile(truncated.string().c_str(), pixels.data(), 64, 64, reason));
     fs::resize_file(truncated, fs::file_size(truncated) / 2);
   }
   for (const fs::path& bad : {TempFile("missing.png"), dir, empty, garbage, truncated}) {
     Surface* s = Make(640, 480);
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(device->LoadPNG(bad.c_str(), s)) << bad;
+    EXPECT_FALSE(device->LoadPNG(bad.string().c_str(), s)) << bad;
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find(bad.string()), std::string::npos) << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;

@@ -1,6 +1,10 @@
 // brindlemox-capture: records the presentation frame by frame, as PNG files
 // or as raw bgr0 video on standard output for ffmpeg.
 #include <unistd.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include <csignal>
 #include <cstdio>
@@ -56,8 +60,14 @@ int main(int argc, char** argv) {
   }
 
   if (options.raw) {
+#ifdef SIGPIPE
     // A reader that goes away must not kill us: the write fails instead.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
+#ifdef _WIN32
+    // Video is bytes: no line-end translation on the way out.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     if (isatty(STDOUT_FILENO)) {
       std::fprintf(stderr, "brindlemox-capture: --raw writes video; pipe it to a program\n");
       return 2;
