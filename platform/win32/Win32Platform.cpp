@@ -1,0 +1,169 @@
+// Win32 backend: native Windows.
+//
+// Depends on: USER32 (window class and window, message queue, window
+// procedure, title, message box), GDI32 (the black stock brush) and KERNEL32
+// (performance counter, tick count). Each platform call is the Win32 call of
+// the same purpose, with its arguments passed through.
+//
+// A WindowHandle is the HWND itself. Windows calls a window procedure as a
+// WNDPROC; the program's procedure has the platform's signature, so every
+// class is registered with one trampoline that finds the class's procedure by
+// the window's class atom. The class has no extra bytes to keep it in, and the
+// atom is known from the first message a new window gets.
+//
+// Presenting is not here: it belongs to the graphics device, whose module
+// (QelGFX36.dll) carries Win32Presenter.cpp.
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32Error.h"
+
+namespace platform {
+
+namespace {
+
+struct ClassProcedure {
+  ATOM atom;
+  WindowProcedure procedure;
+};
+
+std::vector<ClassProcedure>& Procedures() {
+  static std::vector<ClassProcedure> procedures;
+  return procedures;
+}
+
+std::string& LastError() {
+  static std::string text;
+  return text;
+}
+
+HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+WindowHandle FromHwnd(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+
+LRESULT CALLBACK Trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const ATOM atom = static_cast<ATOM>(GetClassWord(window, GCW_ATOM));
+  for (const ClassProcedure& c : Procedures())
+    if (c.atom == atom) return c.procedure(FromHwnd(window), message, wParam, lParam);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The message as Windows keeps it. Time and cursor position are those of the
+// message taken last from the queue, which is the one being handled.
+MSG ToMsg(const Message& message) {
+  MSG msg{};
+  msg.hwnd = ToHwnd(message.window);
+  msg.message = message.message;
+  msg.wParam = message.wParam;
+  msg.lParam = message.lParam;
+  msg.time = static_cast<DWORD>(GetMessageTime());
+  const DWORD position = GetMessagePos();
+  msg.pt.x = static_cast<short>(LOWORD(position));
+  msg.pt.y = static_cast<short>(HIWORD(position));
+  return msg;
+}
+
+}  // namespace
+
+bool RegisterWindowClass(const WindowClass& windowClass) {
+  if (windowClass.className == nullptr || windowClass.procedure == nullptr) return false;
+  const HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
+  WNDCLASSEXA record;
+  record.cbSize = sizeof record;
+  record.style = windowClass.style;
+  record.lpfnWndProc = Trampoline;
+  record.cbClsExtra = 0;
+  record.cbWndExtra = 0;
+  record.hInstance = static_cast<HINSTANCE>(windowClass.instance);
+  record.hIcon = icon;
+  record.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  record.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  record.lpszMenuName = nullptr;
+  record.lpszClassName = windowClass.className;
+  record.hIconSm = icon;
+  const ATOM atom = RegisterClassExA(&record);
+  if (atom == 0) {
+    LastError() = win32::SystemErrorText(GetLastError());
+    return false;
+  }
+  Procedures().push_back({atom, windowClass.procedure});
+  return true;
+}
+
+WindowHandle CreateMainWindow(const char* className, const char* title, uint32_t style,
+                              int x, int y, int width, int height, InstanceHandle instance) {
+  const HWND window = CreateWindowExA(0, className, title, style, x, y, width, height, nullptr,
+                                      nullptr, static_cast<HINSTANCE>(instance), nullptr);
+  if (window == nullptr) LastError() = win32::SystemErrorText(GetLastError());
+  return FromHwnd(window);
+}
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+void ShowMainWindow(WindowHandle window, int showCommand) {
+  ShowWindow(ToHwnd(window), showCommand);
+}
+
+void UpdateMainWindow(WindowHandle window) { UpdateWindow(ToHwnd(window)); }
+
+bool PeekNextMessage(Message& message) {
+  MSG msg;
+  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  message.window = FromHwnd(msg.hwnd);
+  message.message = msg.message;
+  message.wParam = msg.wParam;
+  message.lParam = msg.lParam;
+  return true;
+}
+
+void TranslateKeyMessage(const Message& message) {
+  const MSG msg = ToMsg(message);
+  TranslateMessage(&msg);
+}
+
+intptr_t DispatchToWindow(const Message& message) {
+  const MSG msg = ToMsg(message);
+  return DispatchMessageA(&msg);
+}
+
+intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                intptr_t lParam) {
+  return DefWindowProcA(ToHwnd(window), message, wParam, lParam);
+}
+
+void PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                       intptr_t lParam) {
+  PostMessageA(ToHwnd(window), message, wParam, lParam);
+}
+
+void PostQuit(int exitCode) { PostQuitMessage(exitCode); }
+
+void DestroyMainWindow(WindowHandle window) { DestroyWindow(ToHwnd(window)); }
+
+void SetWindowTitle(WindowHandle window, const char* text) {
+  SetWindowTextA(ToHwnd(window), text);
+}
+
+bool ShowErrorMessageBox(const char* text, const char* caption) {
+  return MessageBoxA(nullptr, text, caption, MB_ICONERROR) != 0;
+}
+
+int64_t PerformanceCounter() {
+  LARGE_INTEGER count;
+  if (!QueryPerformanceCounter(&count)) return 0;
+  return count.QuadPart;
+}
+
+int64_t PerformanceFrequency() {
+  LARGE_INTEGER frequency;
+  if (!QueryPerformanceFrequency(&frequency)) return 0;
+  return frequency.QuadPart;
+}
+
+uint32_t TickCountMs() { return GetTickCount(); }
+
+const char* LastErrorText() { return LastError().c_str(); }
+
+}  // namespace platform

@@ -1,0 +1,80 @@
+// Presenting for the graphics device on Windows, with GDI.
+//
+// Built into the device's module, QelGFX36.dll. The device is not told which
+// window to present into: when it is made, the program's window already
+// exists and is visible, on the calling thread, so the presenter takes that
+// thread's visible top-level window.
+//
+// Each frame is drawn with StretchDIBits from a 32-bit top-down DIB: a pixel
+// 0x00RRGGBB lies in memory as the bytes B, G, R, 0, which is the DIB's own
+// order, so the back buffer is handed over as it is. The window's outer size
+// is the back buffer's, so its client area is smaller and the frame is
+// shrunk to fill it (COLORONCOLOR: whole pixels are dropped, not blended).
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/win32/Win32Api.h"
+
+namespace platform {
+
+namespace {
+
+struct PresenterState {
+  HWND window = nullptr;
+  std::string lastError;
+};
+
+PresenterState& State() {
+  static PresenterState state;
+  return state;
+}
+
+BOOL CALLBACK TakeVisibleWindow(HWND window, LPARAM found) {
+  if (!IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+}  // namespace
+
+bool OpenPresenter(int width, int height) {
+  PresenterState& s = State();
+  if (width <= 0 || height <= 0) {
+    s.lastError = "nothing to present";
+    return false;
+  }
+  HWND window = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), TakeVisibleWindow, reinterpret_cast<LPARAM>(&window));
+  if (window == nullptr) {
+    s.lastError = "no visible window on this thread to present into";
+    return false;
+  }
+  s.window = window;
+  return true;
+}
+
+void PresentFrame(const uint32_t* pixels, int width, int height) {
+  PresenterState& s = State();
+  if (s.window == nullptr || !IsWindow(s.window)) return;
+  RECT client;
+  if (!GetClientRect(s.window, &client)) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // negative: rows run from the top
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  const HDC dc = GetDC(s.window);
+  if (dc == nullptr) return;
+  SetStretchBltMode(dc, COLORONCOLOR);
+  StretchDIBits(dc, 0, 0, client.right - client.left, client.bottom - client.top, 0, 0, width,
+                height, pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+  ReleaseDC(s.window, dc);
+}
+
+void ClosePresenter() { State().window = nullptr; }
+
+const char* LastErrorText() { return State().lastError.c_str(); }
+
+}  // namespace platform
