@@ -87,6 +87,8 @@ bool RegisterWindowClass(const WindowClass& windowClass) {
     LastError() = win32::SystemErrorText(GetLastError());
     return false;
   }
+  // An atom freed by unregistering a class may come back for a new one.
+  std::erase_if(Procedures(), [atom](const ClassProcedure& c) { return c.atom == atom; });
   Procedures().push_back({atom, windowClass.procedure});
   return true;
 }

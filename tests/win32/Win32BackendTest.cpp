@@ -1,0 +1,157 @@
+// The Win32 backend: class and window as the program asks for them, and
+// messages reaching the program's procedure through the trampoline.
+#include <gtest/gtest.h>
+
+#include "shell/DemoShell.h"
+#include "shell/ShellState.h"
+#include "tests/win32/Win32TestSupport.h"
+
+using win32test::Log;
+using win32test::TestWindow;
+
+namespace {
+
+class Win32BackendTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetShellState();
+    win32test::DrainQueue();
+    Log().clear();
+  }
+  void TearDown() override {
+    if (shell.mainWindow != nullptr && IsWindow(win32test::ToHwnd(shell.mainWindow)))
+      DestroyWindow(win32test::ToHwnd(shell.mainWindow));
+    win32test::DrainQueue();
+    UnregisterClassA("QelWin", win32test::Instance());
+    ResetShellState();
+  }
+};
+
+}  // namespace
+
+TEST_F(Win32BackendTest, TheClassIsQelWinWithStockIconArrowAndBlackBrush) {
+  ASSERT_TRUE(OpenMainWindow(win32test::Instance(), SW_SHOWNORMAL));
+  WNDCLASSEXA record{};
+  record.cbSize = sizeof record;
+  ASSERT_TRUE(GetClassInfoExA(win32test::Instance(), "QelWin", &record));
+  EXPECT_EQ(record.style, 3u);
+  EXPECT_EQ(record.cbClsExtra, 0);
+  EXPECT_EQ(record.cbWndExtra, 0);
+  EXPECT_EQ(record.hIcon, LoadIconA(nullptr, IDI_APPLICATION));
+  EXPECT_EQ(record.hIconSm, record.hIcon);
+  EXPECT_EQ(record.hCursor, LoadCursorA(nullptr, IDC_ARROW));
+  EXPECT_EQ(record.hbrBackground, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(record.lpszMenuName, nullptr);
+}
+
+TEST_F(Win32BackendTest, TheWindowIsCentredWithAnOuterSizeOf640By480) {
+  ASSERT_TRUE(OpenMainWindow(win32test::Instance(), SW_SHOWNORMAL));
+  const HWND window = win32test::ToHwnd(shell.mainWindow);
+  char title[64] = {};
+  GetWindowTextA(window, title, sizeof title);
+  EXPECT_STREQ(title, "Brindlemox");
+
+  // Title bar, system menu and minimise box; no sizing border, no maximise box.
+  const auto style = static_cast<uint32_t>(GetWindowLongA(window, GWL_STYLE));
+  const uint32_t frameBits = platform::WS_CAPTION | platform::WS_SYSMENU |
+                             platform::WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
+  EXPECT_EQ(style & frameBits, 0x00CA0000u);
+  EXPECT_TRUE(IsWindowVisible(window));
+
+  RECT outer;
+  ASSERT_TRUE(GetWindowRect(window, &outer));
+  EXPECT_EQ(outer.right - outer.left, 640);
+  EXPECT_EQ(outer.bottom - outer.top, 480);
+  EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - 640) >> 1);
+  EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - 480) >> 1);
+
+  // The frame and title bar come off the outer size: the client area is
+  // smaller, and the device has to shrink its frames into it.
+  RECT client;
+  ASSERT_TRUE(GetClientRect(window, &client));
+  EXPECT_LT(client.right, 640);
+  EXPECT_LT(client.bottom, 480);
+}
+
+TEST_F(Win32BackendTest, PostedMessagesReachTheProcedureWithTheWindowsOwnHandle) {
+  TestWindow window("Win32BackendTestPost");
+  ASSERT_TRUE(window.registered);
+  ASSERT_NE(window.handle, nullptr);
+  win32test::DrainQueue();
+  Log().clear();
+
+  platform::PostWindowMessage(window.handle, platform::WM_KEYDOWN, platform::VK_ESCAPE, 1);
+  platform::Message message;
+  bool found = false;
+  while (platform::PeekNextMessage(message)) {
+    if (message.message != platform::WM_KEYDOWN) continue;
+    found = true;
+    EXPECT_EQ(message.window, window.handle);
+    EXPECT_EQ(message.wParam, platform::VK_ESCAPE);
+    platform::TranslateKeyMessage(message);
+    platform::DispatchToWindow(message);
+  }
+  ASSERT_TRUE(found);
+  ASSERT_FALSE(Log().empty());
+  bool dispatched = false;
+  for (const win32test::Received& r : Log()) {
+    if (r.message != platform::WM_KEYDOWN) continue;
+    dispatched = true;
+    EXPECT_EQ(r.window, window.handle);
+    EXPECT_EQ(r.wParam, platform::VK_ESCAPE);
+    EXPECT_EQ(r.lParam, 1);
+  }
+  EXPECT_TRUE(dispatched);
+}
+
+TEST_F(Win32BackendTest, ResultsOfTheProcedureGoBackToTheSender) {
+  static constexpr uint32_t kAsk = WM_APP + 1;
+  TestWindow window("Win32BackendTestSend", false,
+                    [](platform::WindowHandle w, uint32_t message, uintptr_t wParam,
+                       intptr_t lParam) -> intptr_t {
+                      if (message == kAsk) return static_cast<intptr_t>(wParam * 2);
+                      return platform::DefaultWindowProcedure(w, message, wParam, lParam);
+                    });
+  ASSERT_NE(window.handle, nullptr);
+  EXPECT_EQ(SendMessageA(window.Hwnd(), kAsk, 21, 0), 42);
+}
+
+TEST_F(Win32BackendTest, DestroyingSendsWmDestroyBeforeItReturns) {
+  TestWindow window("Win32BackendTestDestroy");
+  ASSERT_NE(window.handle, nullptr);
+  Log().clear();
+  platform::DestroyMainWindow(window.handle);
+  bool destroyed = false;
+  for (const win32test::Received& r : Log()) destroyed |= r.message == platform::WM_DESTROY;
+  EXPECT_TRUE(destroyed);
+  EXPECT_FALSE(IsWindow(window.Hwnd()));
+}
+
+TEST_F(Win32BackendTest, TheQuitMessageCarriesTheExitCode) {
+  platform::PostQuit(7);
+  platform::Message message;
+  ASSERT_TRUE(platform::PeekNextMessage(message));
+  EXPECT_EQ(message.message, platform::WM_QUIT);
+  EXPECT_EQ(message.wParam, 7u);
+  EXPECT_FALSE(platform::PeekNextMessage(message));
+}
+
+TEST_F(Win32BackendTest, AClassRegisteredAgainCallsItsNewProcedure) {
+  static int calls = 0;
+  calls = 0;
+  {
+    TestWindow first("Win32BackendTestAgain");
+    ASSERT_TRUE(first.registered);
+  }
+  TestWindow second("Win32BackendTestAgain", false,
+                    [](platform::WindowHandle w, uint32_t message, uintptr_t wParam,
+                       intptr_t lParam) -> intptr_t {
+                      ++calls;
+                      return platform::DefaultWindowProcedure(w, message, wParam, lParam);
+                    });
+  ASSERT_TRUE(second.registered);
+  ASSERT_NE(second.handle, nullptr);
+  const int before = calls;
+  SendMessageA(second.Hwnd(), WM_APP, 0, 0);
+  EXPECT_EQ(calls, before + 1);
+}
