@@ -3,6 +3,7 @@
 // reaching the window.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
 
 #include "framework/QelGFX.h"
@@ -14,20 +15,23 @@ namespace {
 
 HMODULE DeviceModule() { return GetModuleHandleA("QelGFX36.dll"); }
 
-// An exported accessor called by its address. A const member function takes
-// the object as its hidden first argument; 32-bit code passes it in ECX.
-#if defined(__i386__)
+// An exported accessor, called as the member function it is. GCC's pointer
+// to a non-virtual member function is the function's address followed by an
+// adjustment of `this` (here 0), on 32-bit and 64-bit x86 alike, so one is
+// made from the address the module's export table gives.
 template <typename Result>
-using Accessor = Result(__attribute__((thiscall)) *)(const QelGFX*);
-#else
-template <typename Result>
-using Accessor = Result (*)(const QelGFX*);
-#endif
+using Accessor = Result (QelGFX::*)() const;
 
 template <typename Result>
 Accessor<Result> Export(const char* name) {
-  return reinterpret_cast<Accessor<Result>>(
-      reinterpret_cast<void*>(GetProcAddress(DeviceModule(), name)));
+  struct {
+    FARPROC address;
+    ptrdiff_t adjustment;
+  } raw{GetProcAddress(DeviceModule(), name), 0};
+  Accessor<Result> accessor;
+  static_assert(sizeof raw == sizeof accessor);
+  std::memcpy(&accessor, &raw, sizeof accessor);
+  return accessor;
 }
 
 // A client pixel as the screen shows it, 0x00RRGGBB.
@@ -56,9 +60,9 @@ TEST(DeviceModule, TheInlineAccessorsAreExportedUnderTheirDecoratedNamesAndWork)
   ASSERT_NE(getBpp, nullptr);
   ASSERT_NE(getScreenX, nullptr);
   ASSERT_NE(getScreenY, nullptr);
-  EXPECT_EQ(getBpp(&device), 32u);
-  EXPECT_EQ(getScreenX(&device), 640);
-  EXPECT_EQ(getScreenY(&device), 480);
+  EXPECT_EQ((device.*getBpp)(), 32u);
+  EXPECT_EQ((device.*getScreenX)(), 640);
+  EXPECT_EQ((device.*getScreenY)(), 480);
 }
 
 TEST(DeviceModule, ItsFailureIsCaughtInTheProgram) {
