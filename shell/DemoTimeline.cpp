@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "effects/MetaballEffect.h"
 #include "framework/Helpers.h"
 #include "shell/BlankEffect.h"
 #include "shell/DemoShell.h"
@@ -55,7 +56,7 @@ bool SetupDemo() {
   shell.EffectTable[0] = new BlankEffect(shell.device);
   shell.EffectTable[1] = new BlankEffect(shell.device);
   shell.EffectTable[2] = new BlankEffect(shell.device);
-  shell.EffectTable[3] = new BlankEffect(shell.device);
+  shell.EffectTable[3] = new MetaballEffect(shell.device);
 
   for (int slot = 0; slot < kEffectCount; ++slot)
     shell.EffectTable[slot]->SetTimeWindow(kTimeline[slot].start, kTimeline[slot].end);
