@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "effects/PlasmaEffect.h"
 #include "framework/Helpers.h"
 #include "shell/BlankEffect.h"
 #include "shell/DemoShell.h"
@@ -54,7 +55,7 @@ bool SetupDemo() {
   shell.EffectTable = new Effect*[kEffectCount]();
   shell.EffectTable[0] = new BlankEffect(shell.device);
   shell.EffectTable[1] = new BlankEffect(shell.device);
-  shell.EffectTable[2] = new BlankEffect(shell.device);
+  shell.EffectTable[2] = new PlasmaEffect(shell.device);
   shell.EffectTable[3] = new BlankEffect(shell.device);
 
   for (int slot = 0; slot < kEffectCount; ++slot)
