@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "effects/StarfieldEffect.h"
 #include "framework/Helpers.h"
 #include "shell/BlankEffect.h"
 #include "shell/DemoShell.h"
@@ -53,7 +54,7 @@ bool SetupDemo() {
 
   shell.EffectTable = new Effect*[kEffectCount]();
   shell.EffectTable[0] = new BlankEffect(shell.device);
-  shell.EffectTable[1] = new BlankEffect(shell.device);
+  shell.EffectTable[1] = new StarfieldEffect(shell.device);
   shell.EffectTable[2] = new BlankEffect(shell.device);
   shell.EffectTable[3] = new BlankEffect(shell.device);
 
