@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "effects/TileZoomEffect.h"
 #include "framework/Helpers.h"
 #include "shell/BlankEffect.h"
 #include "shell/DemoShell.h"
@@ -52,7 +53,7 @@ bool SetupDemo() {
   backBuffer = shell.device->backBuffer;
 
   shell.EffectTable = new Effect*[kEffectCount]();
-  shell.EffectTable[0] = new BlankEffect(shell.device);
+  shell.EffectTable[0] = new TileZoomEffect(shell.device);
   shell.EffectTable[1] = new BlankEffect(shell.device);
   shell.EffectTable[2] = new BlankEffect(shell.device);
   shell.EffectTable[3] = new BlankEffect(shell.device);
