@@ -47,8 +47,28 @@ bool EnsureVideo() {
   SdlState& s = State();
   if (s.videoReady) return true;
   if (s.videoFailed) return false;
+  constexpr char kNoDisplay[] = "no display found (is DISPLAY or WAYLAND_DISPLAY set?)";
+  const bool driverChosen = SDL_getenv("SDL_VIDEODRIVER") != nullptr;
+  if (!driverChosen && SDL_getenv("DISPLAY") == nullptr && SDL_getenv("WAYLAND_DISPLAY") == nullptr) {
+    s.lastError = kNoDisplay;
+    s.videoFailed = true;
+    return false;
+  }
+  // Without a Wayland compositor only X11 can work; asking for it alone spares
+  // the user the Wayland library's complaints.
+  if (!driverChosen && SDL_getenv("WAYLAND_DISPLAY") == nullptr)
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    s.lastError = SDL_GetError();
+    s.lastError = std::string("cannot reach the display (") + SDL_GetError() + ")";
+    s.videoFailed = true;
+    return false;
+  }
+  // With no display SDL falls back to drawing into memory, where nobody
+  // would see the show. Only a user who asks for such a driver gets one.
+  const std::string driver = SDL_GetCurrentVideoDriver();
+  if ((driver == "offscreen" || driver == "dummy") && !driverChosen) {
+    SDL_Quit();
+    s.lastError = kNoDisplay;
     s.videoFailed = true;
     return false;
   }
