@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "effects/MetaballEffect.h"
-#include "tests/ShellHarness.h"
-#include "tools/capture/Capture.h"
+#include "tests/EffectTestSupport.h"
 
 namespace {
 
@@ -42,24 +41,8 @@ struct ReferenceFrame {
   float cy[3];
 };
 
-class MetaballEffectTest : public ::testing::Test {
+class MetaballEffectTest : public EffectFixture<MetaballEffect> {
  protected:
-  void SetUp() override {
-    ShellHarness::Fresh();
-    device = new QelGFX(640, 480, 32, 2, 2);
-    backBuffer = device->backBuffer;
-    effect = new MetaballEffect(device);
-  }
-  void TearDown() override {
-    delete effect;
-    delete device;
-    backBuffer = nullptr;
-    ShellHarness::Fresh();
-  }
-
-  static void SetCounterMs(uint64_t ms) {
-    platform::headless::SetPerformanceCounter(static_cast<int64_t>(ms * 1000));
-  }
   // First frame at counter `startMs`, then one at `ms` of the effect's own time.
   void RenderAt(uint32_t ms, uint64_t startMs = 0) {
     SetCounterMs(startMs);
@@ -68,13 +51,6 @@ class MetaballEffectTest : public ::testing::Test {
     effect->Render();
   }
   uint32_t SurfacePixel(int x, int y) const { return effect->surface->Pixels()[y * 320 + x]; }
-  std::vector<uint32_t> SurfaceWords() const {
-    const uint32_t* p = effect->surface->Pixels();
-    return std::vector<uint32_t>(p, p + 320 * 240);
-  }
-
-  QelGFX* device = nullptr;
-  MetaballEffect* effect = nullptr;
 };
 
 }  // namespace
@@ -172,28 +148,14 @@ TEST_F(MetaballEffectTest, TheSameOwnTimeGivesTheSameSurface) {
 }
 
 TEST(MetaballCapture, CapturedFramesMatchThePlainFormulaStretchedToTheScreen) {
-  CaptureOptions options;
-  options.fps = 60;
-  const uint64_t step = FrameStep(options.fps);
-  uint64_t first = 1;  // the first frame at or after 26000 ms on the timeline
-  while ((first - 1) * step / 1000 < 26000) ++first;
+  const Section section = Section::Of(60, 26000, 0xFFFFFFFFu);
+  const uint64_t first = section.first;
   const std::vector<uint64_t> wanted = {first, first + 1, first + 97, first + 240, first + 400};
-  for (uint64_t k : wanted) options.frames.push_back({k, k});
-
-  std::map<uint64_t, std::vector<uint32_t>> frames;
-  std::string error;
-  const int code = RunCapture(
-      options,
-      [&](uint64_t k, const uint32_t* pixels, int w, int h, std::string&) {
-        frames[k].assign(pixels, pixels + w * h);
-        return w == 640 && h == 480;
-      },
-      error);
-  ASSERT_EQ(code, 0) << error;
+  std::map<uint64_t, std::vector<uint32_t>> frames = CaptureScreens(wanted);
   ASSERT_EQ(frames.size(), wanted.size());
 
   for (uint64_t k : wanted) {
-    const uint32_t ownMs = static_cast<uint32_t>(((k - 1) * step - (first - 1) * step) / 1000);
+    const uint32_t ownMs = section.OwnMs(k);
     const ReferenceFrame reference(ownMs);
     const std::vector<uint32_t>& screen = frames[k];
     for (int j = 0; j < 480; ++j)

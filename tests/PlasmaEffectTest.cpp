@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "effects/PlasmaEffect.h"
-#include "framework/QelGFX.h"
-#include "platform/headless/HeadlessControl.h"
-#include "tools/capture/Capture.h"
+#include "tests/EffectTestSupport.h"
 
 namespace headless = platform::headless;
 
@@ -65,43 +63,21 @@ uint32_t Colour(uint32_t ms, int x, int y) {
 
 }  // namespace reference
 
-class PlasmaEffectTest : public ::testing::Test {
+class PlasmaEffectTest : public EffectFixture<PlasmaEffect> {
  protected:
-  void SetUp() override {
-    headless::Reset();
-    Ledger().Clear();
-    device = new QelGFX(640, 480, 32, 2, 2);
-    backBuffer = device->backBuffer;
-    plasma = new PlasmaEffect(device);
-  }
-  void TearDown() override {
-    delete plasma;
-    delete device;
-    backBuffer = nullptr;
-    headless::Reset();
-  }
-
   // Draws the frame shown ms after the effect's first frame (which is drawn
   // first, at counter 0, when the effect has not started yet).
   void RenderAt(uint32_t ms) {
-    if (!plasma->started) {
+    if (!effect->started) {
       headless::SetPerformanceCounter(0);
-      plasma->Render();
+      effect->Render();
     }
     headless::SetPerformanceCounter(static_cast<int64_t>(ms) * 1000);
-    plasma->Render();
+    effect->Render();
   }
 
-  uint32_t Pixel(int x, int y) const { return plasma->surface->Pixels()[y * kW + x]; }
-  uint32_t Base(int i) const { return plasma->basePalette[i]; }
-
-  std::vector<uint32_t> SurfaceCopy() const {
-    const uint32_t* p = plasma->surface->Pixels();
-    return std::vector<uint32_t>(p, p + kW * kH);
-  }
-
-  QelGFX* device = nullptr;
-  PlasmaEffect* plasma = nullptr;
+  uint32_t Pixel(int x, int y) const { return effect->surface->Pixels()[y * kW + x]; }
+  uint32_t Base(int i) const { return effect->basePalette[i]; }
 };
 
 }  // namespace
@@ -132,7 +108,7 @@ TEST_F(PlasmaEffectTest, PaletteTurnsByOneLessThanMsOverTenAtExactMultiplesOfTen
   for (const auto& c : cases) {
     RenderAt(c.ms);
     for (int k = 0; k < 256; ++k)
-      ASSERT_EQ(plasma->workPalette[k], Base((c.offset + k) % 256)) << c.ms << " ms, entry " << k;
+      ASSERT_EQ(effect->workPalette[k], Base((c.offset + k) % 256)) << c.ms << " ms, entry " << k;
   }
 }
 
@@ -155,9 +131,9 @@ TEST_F(PlasmaEffectTest, NegativeRunningSumsAreCarriedUnsignedAndTruncateDownwar
 
 TEST_F(PlasmaEffectTest, RowsFollowEachOtherWithoutPadding) {
   RenderAt(0);
-  const uint32_t* words = plasma->surface->Pixels();
-  EXPECT_EQ(plasma->surface->Width(), kW);
-  EXPECT_EQ(plasma->surface->Height(), kH);
+  const uint32_t* words = effect->surface->Pixels();
+  EXPECT_EQ(effect->surface->Width(), kW);
+  EXPECT_EQ(effect->surface->Height(), kH);
   EXPECT_EQ(words[159], reference::Colour(0, 159, 0));
   EXPECT_EQ(words[160], Base(123));  // the 161st word is pixel (0, 1)
 }
@@ -179,21 +155,21 @@ TEST_F(PlasmaEffectTest, EveryPixelMatchesAPerPixelEvaluation) {
 
 TEST_F(PlasmaEffectTest, EqualElapsedTimesGiveIdenticalSurfaces) {
   RenderAt(4321);
-  const std::vector<uint32_t> first = SurfaceCopy();
+  const std::vector<uint32_t> first = SurfaceWords();
   RenderAt(6000);
-  EXPECT_NE(SurfaceCopy(), first);
+  EXPECT_NE(SurfaceWords(), first);
   RenderAt(4321);
-  EXPECT_EQ(SurfaceCopy(), first);
+  EXPECT_EQ(SurfaceWords(), first);
 }
 
 TEST_F(PlasmaEffectTest, SurfaceIsPageLockedLockedPerFrameAndReleasedAtDestruction) {
-  const int id = plasma->surface->Id();
+  const int id = effect->surface->Id();
   EXPECT_EQ(Ledger().Find(id)->pageLocks, 1);
   RenderAt(50);  // two frames
   EXPECT_EQ(Ledger().Find(id)->locks, 2);
   EXPECT_EQ(Ledger().Find(id)->unlocks, 2);
-  delete plasma;
-  plasma = nullptr;
+  delete effect;
+  effect = nullptr;
   EXPECT_EQ(Ledger().Find(id)->pageUnlocks, 1);
   EXPECT_EQ(Ledger().Find(id)->releases, 1);
 }
@@ -201,36 +177,15 @@ TEST_F(PlasmaEffectTest, SurfaceIsPageLockedLockedPerFrameAndReleasedAtDestructi
 // The program itself, played at 60 frames a second: every frame the plasma
 // shows is its 160x120 picture enlarged four times over the whole screen.
 TEST(PlasmaGoldenTest, CapturedPlasmaFramesMatchTheReferenceFormula) {
-  constexpr uint64_t kStep = (1000000 + 30) / 60;
-  auto timelineMs = [](uint64_t k) { return ((k - 1) * kStep) / 1000; };
-  uint64_t first = 1;
-  while (timelineMs(first) < 16000) ++first;
-  uint64_t last = first;
-  while (timelineMs(last + 1) < 26000) ++last;
-  auto ownMs = [first](uint64_t k) {
-    return static_cast<uint32_t>(((k - 1) * kStep - (first - 1) * kStep) / 1000);
-  };
-
-  CaptureOptions options;
-  options.fps = 60;
-  options.raw = true;
+  const Section section = Section::Of(60, 16000, 26000);
+  const uint64_t first = section.first;
+  const uint64_t last = section.last;
   const std::vector<uint64_t> wanted = {first, first + 1, first + 150, (first + last) / 2, last};
-  for (uint64_t k : wanted) options.frames.push_back({k, k});
-
-  std::map<uint64_t, std::vector<uint32_t>> frames;
-  std::string error;
-  const int exitCode = RunCapture(
-      options,
-      [&](uint64_t frame, const uint32_t* pixels, int width, int height, std::string&) {
-        frames[frame].assign(pixels, pixels + width * height);
-        return width == 640 && height == 480;
-      },
-      error);
-  ASSERT_EQ(exitCode, 0) << error;
+  std::map<uint64_t, std::vector<uint32_t>> frames = CaptureScreens(wanted);
   ASSERT_EQ(frames.size(), wanted.size());
 
   for (uint64_t k : wanted) {
-    const uint32_t ms = ownMs(k);
+    const uint32_t ms = section.OwnMs(k);
     std::vector<uint32_t> picture(kW * kH);
     for (int y = 0; y < kH; ++y)
       for (int x = 0; x < kW; ++x) picture[y * kW + x] = reference::Colour(ms, x, y);
@@ -242,5 +197,5 @@ TEST(PlasmaGoldenTest, CapturedPlasmaFramesMatchTheReferenceFormula) {
           ADD_FAILURE() << "frame " << k << " (" << ms << " ms): screen (" << x << ", " << y << ")";
     EXPECT_EQ(mismatches, 0) << "frame " << k;
   }
-  EXPECT_EQ(ownMs(first), 0u);
+  EXPECT_EQ(section.OwnMs(first), 0u);
 }

@@ -8,10 +8,7 @@
 
 #include "effects/StarfieldEffect.h"
 #include "framework/Helpers.h"
-#include "framework/QelGFX.h"
-#include "platform/headless/HeadlessControl.h"
-#include "tools/capture/Capture.h"
-#include "tools/capture/CaptureOptions.h"
+#include "tests/EffectTestSupport.h"
 
 namespace headless = platform::headless;
 
@@ -33,22 +30,8 @@ struct ReferenceRandom {
   float Spread() { return static_cast<float>(Next()) * 0.001f; }
 };
 
-class StarfieldEffectTest : public ::testing::Test {
+class StarfieldEffectTest : public EffectFixture<StarfieldEffect> {
  protected:
-  void SetUp() override {
-    headless::Reset();
-    Ledger().Clear();
-    device = new QelGFX(640, 480, 32, 2, 2);
-    backBuffer = device->backBuffer;
-    effect = new StarfieldEffect(device);
-  }
-  void TearDown() override {
-    delete effect;
-    delete device;
-    backBuffer = nullptr;
-    headless::Reset();
-  }
-
   // Every star far to the left, where it stays off screen for thousands of
   // frames, so that a test can watch one star alone.
   void ParkStarsOffScreen() {
@@ -73,8 +56,6 @@ class StarfieldEffectTest : public ::testing::Test {
     device->UnLock(effect->surface);
   }
 
-  QelGFX* device = nullptr;
-  StarfieldEffect* effect = nullptr;
 };
 
 }  // namespace
@@ -263,29 +244,11 @@ TEST(RandomSpread, DrawsTheGeneratorValueModuloTheScaledArgumentInThousandths) {
 // draws random numbers between the shell's seeding and the first starfield
 // frame, so the simulation starts from seed 1 too.
 TEST(StarfieldGolden, CapturedFramesMatchAStraightforwardSimulation) {
-  const uint64_t step = (1000000 + 30) / 60;
-  uint64_t first = 1;
-  while (((first - 1) * step) / 1000 < 8000) ++first;
-  uint64_t last = first;
-  while (((last) * step) / 1000 < 16000) ++last;  // frame last + 1 is past 16000 ms
-
+  const Section section = Section::Of(60, 8000, 16000);
+  const uint64_t first = section.first;
+  const uint64_t last = section.last;
   const std::vector<uint64_t> wanted = {first, first + 1, first + 200, first + 340, last};
-  CaptureOptions options;
-  options.fps = 60;
-  options.seed = 1;
-  options.raw = true;
-  for (uint64_t k : wanted) options.frames.push_back({k, k});
-
-  std::map<uint64_t, std::vector<uint32_t>> captured;
-  std::string error;
-  const int exitCode = RunCapture(
-      options,
-      [&](uint64_t frame, const uint32_t* pixels, int w, int h, std::string&) {
-        captured[frame].assign(pixels, pixels + w * h);
-        return true;
-      },
-      error);
-  ASSERT_EQ(exitCode, 0) << error;
+  std::map<uint64_t, std::vector<uint32_t>> captured = CaptureScreens(wanted, 60, 1);
   ASSERT_EQ(captured.size(), wanted.size());
 
   struct Star {
