@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/EmulatedDefaults.h"
 #include "platform/Platform.h"
 
 namespace platform {
@@ -186,12 +187,7 @@ intptr_t DispatchToWindow(const Message& message) {
 
 intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
                                 intptr_t) {
-  // As on Windows: Alt+F4 becomes a close request, and an unhandled close
-  // request destroys the window.
-  if (message == WM_SYSKEYDOWN && wParam == VK_F4 && window != nullptr)
-    return window->procedure(window, WM_CLOSE, 0, 0);
-  if (message == WM_CLOSE) DestroyMainWindow(window);
-  return 0;
+  return EmulatedDefaultWindowProcedure(window, message, wParam);
 }
 
 void PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
