@@ -12,8 +12,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "effects/MetaballEffect.h"
+#include "effects/PlasmaEffect.h"
+#include "effects/StarfieldEffect.h"
+#include "effects/TileZoomEffect.h"
 #include "framework/Helpers.h"
-#include "shell/BlankEffect.h"
 #include "shell/DemoShell.h"
 #include "shell/ShellState.h"
 
@@ -52,10 +55,10 @@ bool SetupDemo() {
   backBuffer = shell.device->backBuffer;
 
   shell.EffectTable = new Effect*[kEffectCount]();
-  shell.EffectTable[0] = new BlankEffect(shell.device);
-  shell.EffectTable[1] = new BlankEffect(shell.device);
-  shell.EffectTable[2] = new BlankEffect(shell.device);
-  shell.EffectTable[3] = new BlankEffect(shell.device);
+  shell.EffectTable[0] = new TileZoomEffect(shell.device);
+  shell.EffectTable[1] = new StarfieldEffect(shell.device);
+  shell.EffectTable[2] = new PlasmaEffect(shell.device);
+  shell.EffectTable[3] = new MetaballEffect(shell.device);
 
   for (int slot = 0; slot < kEffectCount; ++slot)
     shell.EffectTable[slot]->SetTimeWindow(kTimeline[slot].start, kTimeline[slot].end);

@@ -8,6 +8,7 @@
 #include <deque>
 #include <memory>
 
+#include "platform/EmulatedDefaults.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessControl.h"
 
@@ -118,15 +119,9 @@ intptr_t DispatchToWindow(const Message& message) {
   return w->procedure(w, message.message, message.wParam, message.lParam);
 }
 
-intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message,
-                                uintptr_t wParam, intptr_t lParam) {
-  // As on Windows: Alt+F4 becomes a close request, and an unhandled close
-  // request destroys the window.
-  if (message == WM_SYSKEYDOWN && wParam == VK_F4 && window != nullptr)
-    return window->procedure(window, WM_CLOSE, 0, 0);
-  if (message == WM_CLOSE) DestroyMainWindow(window);
-  (void)lParam;
-  return 0;
+intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                intptr_t) {
+  return EmulatedDefaultWindowProcedure(window, message, wParam);
 }
 
 void PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,

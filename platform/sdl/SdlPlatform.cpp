@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/EmulatedDefaults.h"
 #include "platform/Platform.h"
 
 namespace platform {
@@ -47,8 +48,28 @@ bool EnsureVideo() {
   SdlState& s = State();
   if (s.videoReady) return true;
   if (s.videoFailed) return false;
+  constexpr char kNoDisplay[] = "no display found (is DISPLAY or WAYLAND_DISPLAY set?)";
+  const bool driverChosen = SDL_getenv("SDL_VIDEODRIVER") != nullptr;
+  if (!driverChosen && SDL_getenv("DISPLAY") == nullptr && SDL_getenv("WAYLAND_DISPLAY") == nullptr) {
+    s.lastError = kNoDisplay;
+    s.videoFailed = true;
+    return false;
+  }
+  // Without a Wayland compositor only X11 can work; asking for it alone spares
+  // the user the Wayland library's complaints.
+  if (!driverChosen && SDL_getenv("WAYLAND_DISPLAY") == nullptr)
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    s.lastError = SDL_GetError();
+    s.lastError = std::string("cannot reach the display (") + SDL_GetError() + ")";
+    s.videoFailed = true;
+    return false;
+  }
+  // With no display SDL falls back to drawing into memory, where nobody
+  // would see the show. Only a user who asks for such a driver gets one.
+  const std::string driver = SDL_GetCurrentVideoDriver();
+  if ((driver == "offscreen" || driver == "dummy") && !driverChosen) {
+    SDL_Quit();
+    s.lastError = kNoDisplay;
     s.videoFailed = true;
     return false;
   }
@@ -166,12 +187,7 @@ intptr_t DispatchToWindow(const Message& message) {
 
 intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
                                 intptr_t) {
-  // As on Windows: Alt+F4 becomes a close request, and an unhandled close
-  // request destroys the window.
-  if (message == WM_SYSKEYDOWN && wParam == VK_F4 && window != nullptr)
-    return window->procedure(window, WM_CLOSE, 0, 0);
-  if (message == WM_CLOSE) DestroyMainWindow(window);
-  return 0;
+  return EmulatedDefaultWindowProcedure(window, message, wParam);
 }
 
 void PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,

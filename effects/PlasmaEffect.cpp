@@ -1,0 +1,132 @@
+// Plasma: each pixel's colour index is the sum of four sine waves,
+//
+//   t1 = 100 cos(0.04 x + P1)      varies along a row
+//   t2 =  90 sin(0.05 x + P2)      varies along a row
+//   t3 = 100 cos(0.04 y + P3)      varies from row to row
+//   t4 =  80 sin(200 S + y / 22)   varies from row to row
+//
+// whose phases drift with the effect's own time T = ms * 0.0001:
+//
+//   P1 = 200 cos(0.05 T)   P2 = 300 sin(0.1 T)   P3 = 150 cos(0.05 T)
+//   S  = sin(0.02 T)
+//
+// T gains about 0.1 a second, so over the 10 s the effect is shown it runs
+// from 0 to about 1. P1 (200 -> 199.75) and P3 (150 -> 149.81) hardly move;
+// P2 (0 -> 29.95) slides the t2 wave along the rows by about 3 radians a
+// second, and 200 S (0 -> 4) slides the t4 wave from row to row. The spatial
+// factors 0.04 and 0.05 radians a pixel give wavelengths of 157 and 126
+// pixels, about one period across the 160-pixel row; y / 22 gives one period
+// of t4 in 138 rows. The four terms together span -370 .. 370, and only the
+// low 8 bits pick the colour, so the colour cycle repeats within the picture.
+//
+// The palette is a closed red -> blue -> red cycle: entry i < 128 is
+// (255 - 2i, 0, 2i), entry 128 + j is (2j, 0, 255 - 2j). Neighbours, 255 and
+// 0 included, differ by at most 2 in red and blue, so rotating it shows no
+// seam. Each frame rotates it by o = trunc(T * 1000), about ms / 10: 100
+// entries a second, a full turn every 2.56 s; this gives most of the motion.
+// The single-precision 0.0001 lies just below 0.0001, so at exact multiples
+// of 10 ms the product falls just short and o is one less than ms / 10
+// (10 ms gives 0, 11 ms gives 1).
+//
+// Exactness. The constants 0.0001, 1000, 0.05, 0.1, 0.02, 0.04 and 1/22 are
+// single-precision values widened exactly to double (0.04 enters as
+// 0.039999999105930328...); the amplitudes are doubles; all arithmetic is
+// double. The terms are gathered in an unsigned 32-bit accumulator, in the
+// order t1, t2, t3, t4: after each addition the double is truncated toward
+// zero to a signed 64-bit integer and its low 32 bits are kept, and the
+// accumulator re-enters the next sum as its unsigned value 0 .. 2^32 - 1.
+// A negative running sum is thus carried as 2^32 plus the sum, and the next
+// truncation moves it toward minus infinity instead of toward zero: a plain
+// signed accumulator gives another colour in about half of the pixels.
+//
+// Work per frame. t1, t2 and the first two steps of the sum depend on the
+// column only, and t3 and t4 on the row only: they are computed once per
+// column and once per row with the very operations a per-pixel evaluation
+// would do, so each pixel costs two additions, two conversions and one
+// palette look-up. Pixels are written row after row through one advancing
+// pointer; rows of a 160-pixel surface are exactly 640 bytes apart.
+#include "effects/PlasmaEffect.h"
+
+#include <cmath>
+
+#include "framework/Helpers.h"
+
+namespace {
+
+constexpr double kTimeScale = 0.0001f;     // ms to T
+constexpr double kPaletteSteps = 1000.0f;  // T to the palette offset
+constexpr double kSlowDrift = 0.05f;       // T factor of P1 and P3
+constexpr double kFastDrift = 0.1f;        // T factor of P2
+constexpr double kRowDrift = 0.02f;        // T factor of S
+constexpr double kWave1 = 0.04f;           // x factor of t1, y factor of t3
+constexpr double kWave2 = 0.05f;           // x factor of t2
+constexpr double kWave4 = 1.0f / 22.0f;    // y factor of t4
+constexpr double kPhase1Amplitude = 200.0;
+constexpr double kPhase2Amplitude = 300.0;
+constexpr double kPhase3Amplitude = 150.0;
+constexpr double kRowDriftScale = 200.0;
+constexpr double kAmplitude1 = 100.0;
+constexpr double kAmplitude2 = 90.0;
+constexpr double kAmplitude3 = 100.0;
+constexpr double kAmplitude4 = 80.0;
+
+// The accumulator's conversion: truncate toward zero to 64 bits, keep the
+// low 32 (the value modulo 2^32).
+inline uint32_t Wrap(double value) { return static_cast<uint32_t>(static_cast<int64_t>(value)); }
+
+}  // namespace
+
+PlasmaEffect::PlasmaEffect(QelGFX* owner) {
+  CreateOwnSurface(owner, kWidth, kHeight);
+  basePalette = new uint32_t[kPaletteSize];
+  workPalette = new uint32_t[kPaletteSize];
+  for (int i = 0; i < kPaletteSize / 2; ++i) {
+    PackRgb(basePalette, i, 255 - 2 * i, 0, 2 * i);
+    PackRgb(basePalette, kPaletteSize / 2 + i, 2 * i, 0, 255 - 2 * i);
+  }
+}
+
+PlasmaEffect::~PlasmaEffect() {
+  delete[] basePalette;
+  delete[] workPalette;
+}
+
+void PlasmaEffect::Render() {
+  const uint32_t ms = BeginFrame();
+  const double t = static_cast<double>(ms) * kTimeScale;
+
+  const uint32_t offset = static_cast<uint32_t>(FloatToInt(t * kPaletteSteps));
+  for (uint32_t k = 0; k < kPaletteSize; ++k)
+    workPalette[k] = basePalette[(offset + k) % kPaletteSize];
+
+  // Without a surface there is nothing to lock, and the device's locked
+  // pointer would belong to another surface: draw nothing.
+  if (surface == nullptr) return;
+
+  const double p1 = kPhase1Amplitude * std::cos(kSlowDrift * t);
+  const double p2 = kPhase2Amplitude * std::sin(kFastDrift * t);
+  const double p3 = kPhase3Amplitude * std::cos(kSlowDrift * t);
+  const double rowShift = kRowDriftScale * std::sin(kRowDrift * t);
+
+  // The sum of t1 and t2 through the accumulator, per column.
+  double columnSum[kWidth];
+  for (int32_t x = 0; x < kWidth; ++x) {
+    const double t1 = kAmplitude1 * std::cos(kWave1 * x + p1);
+    const double t2 = kAmplitude2 * std::sin(kWave2 * x + p2);
+    columnSum[x] = static_cast<double>(Wrap(static_cast<double>(Wrap(t1)) + t2));
+  }
+
+  device->Lock(surface);
+  uint32_t* out = reinterpret_cast<uint32_t*>(device->lockedPixels);
+  for (int32_t y = 0; y < kHeight; ++y) {
+    const double t3 = kAmplitude3 * std::cos(kWave1 * y + p3);
+    const double t4 = kAmplitude4 * std::sin(rowShift + y * kWave4);
+    for (int32_t x = 0; x < kWidth; ++x) {
+      const uint32_t acc = Wrap(static_cast<double>(Wrap(columnSum[x] + t3)) + t4);
+      *out++ = workPalette[acc & 0xFF];
+    }
+  }
+  device->UnLock(surface);
+
+  PresentSurface();
+}

@@ -1,0 +1,36 @@
+// The starfield: 1700 white points flying towards the viewer, drawn in
+// perspective on a black 640x480 surface. See StarfieldEffect.cpp.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/Effect.h"
+#include "math/Matrix4.h"
+#include "math/Vec3.h"
+
+// r mod n times 0.001, where n = x * 1000 truncated and r is the next value of
+// the shared generator (0 to 32767). x must be at least 0.001 so that n >= 1.
+float RandomSpread(float x);
+
+class StarfieldEffect : public Effect {
+ public:
+  explicit StarfieldEffect(QelGFX* owner);
+  ~StarfieldEffect() override;
+
+  void Render() override;
+
+  // World point to screen point in place: x and y become pixels, z stays the
+  // depth. A depth of 0 gives infinite or NaN coordinates.
+  void Project(Vec3& p) const;
+
+  // Draws a projected star in white when it lies on the surface. The surface
+  // must be locked.
+  void PlotStar(const Vec3& p);
+
+  int32_t starCount;
+  Vec3* stars;      // world positions
+  Vec3* projected;  // this frame's screen positions (z: depth)
+  Matrix4 motion;   // one frame's step: translation by (0, 0, -0.1)
+  float fov;        // radians
+  float focal;      // pixels
+};

@@ -1,0 +1,37 @@
+// The tile zoom: the picture "pvn_quad.png" cut into a 3x2 grid whose tiles
+// grow about the centres of their cells until the picture stands whole.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/Effect.h"
+#include "framework/Rect.h"
+
+// The rectangle `source` scaled by `scale` about its centre: the new width
+// and height are truncated toward zero and the spare pixels split with
+// integer division, the odd one going to the right and bottom margins.
+RECT ScaleRect(RECT source, float scale);
+
+// The growth of the tiles after `ms` ms of the effect's own time: 0 at the
+// start, 1.0 from 6000 ms on.
+double TileZoomProgress(uint32_t ms);
+
+class TileZoomEffect : public Effect {
+ public:
+  static constexpr int kTileCount = 6;
+
+  // Creates the 640x480 work surface, and a 640x480 picture surface into
+  // which "pvn_quad.png" is loaded from the working directory. A missing or
+  // unreadable file leaves the picture black; the effect then shows black
+  // tiles.
+  explicit TileZoomEffect(QelGFX* owner);
+  // Page-unlocks and releases the picture; the base does the work surface.
+  ~TileZoomEffect() override;
+
+  void Render() override;
+
+  Surface* picture;
+  // Each tile's rectangle in the picture, which is also its cell on the work
+  // surface; row by row, left to right, from the top.
+  RECT tiles[kTileCount];
+};

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/headless/HeadlessControl.h"
+#include "shell/ShellState.h"
+#include "tools/capture/Capture.h"
+#include "tools/capture/CaptureOptions.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Parse(std::vector<const char*> args, CaptureOptions& options, std::string& error) {
+  args.insert(args.begin(), "brindlemox-capture");
+  return ParseCaptureOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+CaptureOptions Parsed(std::vector<const char*> args) {
+  CaptureOptions options;
+  std::string error;
+  EXPECT_TRUE(Parse(std::move(args), options, error)) << error;
+  return options;
+}
+
+std::string Refusal(std::vector<const char*> args) {
+  CaptureOptions options;
+  std::string error;
+  EXPECT_FALSE(Parse(args, options, error)) << "accepted " << (args.empty() ? "" : args[0]);
+  return error;
+}
+
+}  // namespace
+
+TEST(CaptureOptions, DefaultsAreSixtyFpsSeedOneAndThirtySeconds) {
+  const CaptureOptions o = Parsed({"--raw"});
+  EXPECT_EQ(o.fps, 60u);
+  EXPECT_EQ(o.seed, 1u);
+  EXPECT_EQ(o.durationMs, 30000u);
+  EXPECT_TRUE(o.raw);
+  EXPECT_TRUE(o.frames.empty());
+}
+
+TEST(CaptureOptions, AcceptsTheWholeRangeOfEachValue) {
+  EXPECT_EQ(Parsed({"--fps", "1", "--raw"}).fps, 1u);
+  EXPECT_EQ(Parsed({"--fps", "1000", "--raw"}).fps, 1000u);
+  EXPECT_EQ(Parsed({"--seed", "0", "--raw"}).seed, 0u);
+  EXPECT_EQ(Parsed({"--seed", "4294967295", "--raw"}).seed, 4294967295u);
+  EXPECT_EQ(Parsed({"--duration", "1", "--out", "d"}).durationMs, 1u);
+  EXPECT_EQ(Parsed({"--out", "frames"}).outDir, "frames");
+}
+
+TEST(CaptureOptions, RefusesBadOptionsAndValues) {
+  EXPECT_NE(Refusal({}).find("exactly one"), std::string::npos);
+  EXPECT_NE(Refusal({"--raw", "--out", "d"}).find("exactly one"), std::string::npos);
+  EXPECT_NE(Refusal({"--fps", "0", "--raw"}).find("--fps"), std::string::npos);
+  EXPECT_NE(Refusal({"--fps", "1001", "--raw"}).find("--fps"), std::string::npos);
+  EXPECT_NE(Refusal({"--fps", "60x", "--raw"}).find("--fps"), std::string::npos);
+  EXPECT_NE(Refusal({"--fps", "-5", "--raw"}).find("--fps"), std::string::npos);
+  EXPECT_NE(Refusal({"--seed", "4294967296", "--raw"}).find("--seed"), std::string::npos);
+  EXPECT_NE(Refusal({"--duration", "0", "--raw"}).find("--duration"), std::string::npos);
+  EXPECT_NE(Refusal({"--raw", "--fps"}).find("needs a value"), std::string::npos);
+  EXPECT_NE(Refusal({"--speed", "2", "--raw"}).find("unknown option"), std::string::npos);
+  for (const char* list : {"", "0", "3-1", "1,,2", "1-", "-4", "a", "5,"})
+    EXPECT_NE(Refusal({"--frames", list, "--raw"}).find("--frames"), std::string::npos) << list;
+}
+
+TEST(CaptureFrames, DurationCountsTheFramesThatStartBeforeIt) {
+  EXPECT_EQ(FrameStep(60), 16667u);
+  EXPECT_EQ(FrameStep(1000), 1000u);
+  EXPECT_EQ(FrameStep(7), 142857u);
+  // 60 fps: frame k starts at ((k - 1) * 16667) / 1000 ms; 100 ms holds frames 1..6.
+  EXPECT_EQ(LastFrame(Parsed({"--duration", "100", "--raw"})), 6u);
+  EXPECT_EQ(LastFrame(Parsed({"--raw"})), 1800u);
+  EXPECT_EQ(LastFrame(Parsed({"--fps", "1000", "--duration", "1", "--raw"})), 1u);
+  EXPECT_EQ(LastFrame(Parsed({"--fps", "1000", "--duration", "2", "--raw"})), 2u);
+}
+
+TEST(CaptureFrames, AListRendersUpToItsLargestFrameAndWritesOnlyThoseListed) {
+  const CaptureOptions o = Parsed({"--duration", "5", "--frames", "1,15,960-970", "--raw"});
+  EXPECT_EQ(LastFrame(o), 970u);
+  std::vector<uint64_t> written;
+  for (uint64_t k = 1; k <= 1000; ++k)
+    if (IsFrameWritten(o, k)) written.push_back(k);
+  std::vector<uint64_t> expected = {1, 15};
+  for (uint64_t k = 960; k <= 970; ++k) expected.push_back(k);
+  EXPECT_EQ(written, expected);
+}
+
+TEST(CaptureRun, EachFrameSeesItsOwnVirtualTimeAndComesInOrder) {
+  CaptureOptions options = Parsed({"--fps", "7", "--duration", "1000", "--raw"});
+  std::vector<uint64_t> frames;
+  std::vector<uint32_t> timelineMs;
+  std::string error;
+  const int exitCode = RunCapture(
+      options,
+      [&](uint64_t k, const uint32_t*, int width, int height, std::string&) {
+        EXPECT_EQ(width, 640);
+        EXPECT_EQ(height, 480);
+        frames.push_back(k);
+        timelineMs.push_back(shell.demoTimer.ElapsedMs());
+        return true;
+      },
+      error);
+  EXPECT_EQ(exitCode, 0) << error;
+  // 142857 ticks a frame: frame 8 starts at 999999 ticks, 999 ms, still
+  // inside the second; frame 9 would start at 1142 ms.
+  EXPECT_EQ(frames, (std::vector<uint64_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(timelineMs, (std::vector<uint32_t>{0, 142, 285, 428, 571, 714, 857, 999}));
+}
+
+TEST(CaptureRun, AFailedWriteStopsTheRunWithExitCodeOne) {
+  CaptureOptions options = Parsed({"--duration", "1000", "--raw"});
+  int calls = 0;
+  std::string error;
+  const int exitCode = RunCapture(
+      options,
+      [&](uint64_t, const uint32_t*, int, int, std::string& why) {
+        ++calls;
+        why = "disk full";
+        return false;
+      },
+      error);
+  EXPECT_EQ(exitCode, 1);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(error, "disk full");
+}
+
+TEST(CaptureTool, WritesNumberedPngFiles) {
+  const fs::path dir = fs::temp_directory_path() / "brindlemox-capture-test";
+  fs::remove_all(dir);
+  const std::string command = std::string(BRINDLEMOX_CAPTURE_PATH) +
+                              " --frames 2,9-10 --out " + dir.string() + " 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::vector<std::string> names;
+  for (const fs::directory_entry& e : fs::directory_iterator(dir))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"frame_000002.png", "frame_000009.png",
+                                             "frame_000010.png"}));
+  fs::remove_all(dir);
+}

@@ -1,0 +1,84 @@
+// What the effects' tests share: a device on the headless backend with one
+// effect on it, and frames of the real program captured on the virtual clock.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "framework/QelGFX.h"
+#include "tests/ShellHarness.h"
+#include "tools/capture/Capture.h"
+
+// A fresh device with the shell's back buffer set, and one EffectType on it.
+template <class EffectType>
+class EffectFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ShellHarness::Fresh();
+    device = new QelGFX(640, 480, 32, 2, 2);
+    backBuffer = device->backBuffer;
+    effect = new EffectType(device);
+  }
+  void TearDown() override {
+    delete effect;
+    delete device;
+    ShellHarness::Fresh();
+  }
+
+  // The counter at `ms` ms (1,000,000 ticks a second).
+  static void SetCounterMs(uint64_t ms) {
+    platform::headless::SetPerformanceCounter(static_cast<int64_t>(ms * 1000));
+  }
+
+  std::vector<uint32_t> SurfaceWords() const {
+    const uint32_t* p = effect->surface->Pixels();
+    return std::vector<uint32_t>(p, p + effect->width * effect->height);
+  }
+
+  QelGFX* device = nullptr;
+  EffectType* effect = nullptr;
+};
+
+// The frames of one section of the timeline at a given frame rate.
+struct Section {
+  uint64_t step;   // counter ticks per frame
+  uint64_t first;  // the first frame at or after the section's start
+  uint64_t last;   // the last frame before its end
+
+  // Frame k starts at ((k - 1) * step) / 1000 ms on the timeline.
+  static Section Of(uint32_t fps, uint64_t startMs, uint64_t endMs) {
+    const uint64_t step = FrameStep(fps);
+    auto framesBefore = [step](uint64_t ms) { return (ms * 1000 + step - 1) / step; };
+    return {step, framesBefore(startMs) + 1, framesBefore(endMs)};
+  }
+  // The effect's own ms in frame k: its clock starts in the section's first frame.
+  uint32_t OwnMs(uint64_t k) const {
+    return static_cast<uint32_t>(((k - 1) * step - (first - 1) * step) / 1000);
+  }
+};
+
+// Plays the program through the capture tool and keeps the listed frames.
+inline std::map<uint64_t, std::vector<uint32_t>> CaptureScreens(
+    const std::vector<uint64_t>& frames, uint32_t fps = 60, uint32_t seed = 1) {
+  CaptureOptions options;
+  options.fps = fps;
+  options.seed = seed;
+  options.raw = true;
+  for (uint64_t k : frames) options.frames.push_back({k, k});
+  std::map<uint64_t, std::vector<uint32_t>> screens;
+  std::string error;
+  const int exitCode = RunCapture(
+      options,
+      [&](uint64_t k, const uint32_t* pixels, int w, int h, std::string&) {
+        screens[k].assign(pixels, pixels + static_cast<size_t>(w) * h);
+        return w == 640 && h == 480;
+      },
+      error);
+  EXPECT_EQ(exitCode, 0) << error;
+  EXPECT_EQ(screens.size(), frames.size());
+  return screens;
+}
