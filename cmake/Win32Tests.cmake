@@ -1,14 +1,14 @@
 # Tests that only Windows has: the Win32 backend, the program's shell on it
-# and the device module, run under the emulator like the others; and a look
-# at the modules' export and import tables.
+# and the device module, run under the emulator like the others; and checks
+# of the built modules that need no emulator: their export and import tables
+# and, on 32-bit x86, that our code does no x87 arithmetic.
 
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*.cpp)
 add_executable(brindlemox-win32-tests ${WIN32_TEST_SOURCES})
 target_link_libraries(brindlemox-win32-tests PRIVATE brindlemox_program brindlemox_win32
                       QelGFX36 GTest::gtest_main)
 target_link_libraries(brindlemox-win32-tests PRIVATE user32 gdi32)
-gtest_discover_tests(brindlemox-win32-tests WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-                     DISCOVERY_TIMEOUT 60 DISCOVERY_MODE ${BRINDLEMOX_DISCOVERY_MODE})
+brindlemox_discover_tests(brindlemox-win32-tests)
 
 string(REPLACE ";" "," BRINDLEMOX_RUNTIME_DLL_NAMES "${BRINDLEMOX_RUNTIME_DLLS}")
 add_test(NAME WindowsModules.ExportAndImportTables
@@ -18,3 +18,10 @@ add_test(NAME WindowsModules.ExportAndImportTables
                  -DTESTS=$<TARGET_FILE:brindlemox-tests>,$<TARGET_FILE:brindlemox-win32-tests>
                  -DRUNTIME_DLLS=${BRINDLEMOX_RUNTIME_DLL_NAMES}
                  -P ${CMAKE_SOURCE_DIR}/cmake/CheckWindowsModules.cmake)
+
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$")
+  add_test(NAME WindowsModules.NoX87Arithmetic
+           COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP}
+                   -DFILES=$<TARGET_FILE:brindlemox_program>,$<TARGET_FILE:brindlemox_device>,$<TARGET_FILE:brindlemox_win32>
+                   -P ${CMAKE_SOURCE_DIR}/cmake/CheckSse2Arithmetic.cmake)
+endif()
