@@ -43,6 +43,14 @@ TEST(StretchFastPath, TheScreenCopiesOfEverySurfaceSizeMatchThePlainRule) {
     ExpectSameCopy(640, 480, QelGFX::Rect(0, 0, 640, 480), w, h, QelGFX::Rect(0, 0, w, h));
 }
 
+TEST(StretchFastPath, WholeRowsBetweenSurfacesOfOneWidthCopyAsOneBlock) {
+  ExpectSameCopy(64, 48, QelGFX::Rect(0, 5, 64, 25), 64, 30, QelGFX::Rect(0, 3, 64, 23));
+  ExpectSameCopy(64, 48, QelGFX::Rect(0, 47, 64, 48), 64, 30, QelGFX::Rect(0, 0, 64, 1));
+  // Not quite whole rows: one column short on either side.
+  ExpectSameCopy(64, 48, QelGFX::Rect(1, 5, 64, 25), 64, 30, QelGFX::Rect(1, 3, 64, 23));
+  ExpectSameCopy(64, 48, QelGFX::Rect(0, 5, 63, 25), 64, 30, QelGFX::Rect(0, 3, 63, 23));
+}
+
 TEST(StretchFastPath, WholeNumberEnlargementsMatchForEveryFactorAndTail) {
   // Widths that leave 0 to 3 pixels past the last group of four, factors
   // with and without a vector path, and rectangles off the surfaces' edges.
