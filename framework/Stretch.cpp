@@ -68,9 +68,10 @@ void StretchCopy(PixelView dst, const RECT& dstRect, const PixelView& src,
   const int sw = srcRect.right - srcRect.left;
   const int sh = srcRect.bottom - srcRect.top;
 
-  // Whole rows 1:1 between surfaces of one width: the rows lie end to end in
-  // both, so the copy is one block.
-  if (sw == dw && sh == dh && dw == dst.width && sw == src.width) {
+  // Whole rows 1:1 between two surfaces of one width: the rows lie end to
+  // end in both, so the copy is one block. (Within one surface the rows are
+  // copied in order, as below, which an overlapping block move would not.)
+  if (sw == dw && sh == dh && dw == dst.width && sw == src.width && dst.pixels != src.pixels) {
     std::memmove(dst.pixels + static_cast<size_t>(dstRect.top) * static_cast<size_t>(dw),
                  src.pixels + static_cast<size_t>(srcRect.top) * static_cast<size_t>(sw),
                  static_cast<size_t>(dw) * static_cast<size_t>(dh) * sizeof(uint32_t));

@@ -78,6 +78,22 @@ TEST(StretchFastPath, RandomRectanglesMatchThePlainRule) {
   }
 }
 
+TEST(StretchFastPath, CopiesWithinOneSurfaceKeepThePlainRowAndPixelOrder) {
+  // Overlapping whole rows moved down by one, and a doubling onto itself:
+  // rows and pixels are read after earlier ones were written, as in the
+  // plain copy.
+  for (const auto& [dstRect, srcRect] :
+       {std::pair{QelGFX::Rect(0, 1, 16, 9), QelGFX::Rect(0, 0, 16, 8)},
+        std::pair{QelGFX::Rect(0, 0, 16, 8), QelGFX::Rect(0, 0, 8, 4)}}) {
+    Pixels fast(16, 10, 3);
+    Pixels plain(16, 10, 3);
+    std::vector<uint32_t> scratch;
+    StretchCopy(fast.View(), dstRect, fast.View(), srcRect, scratch);
+    StretchCopySimple(plain.View(), dstRect, plain.View(), srcRect);
+    EXPECT_EQ(fast.data, plain.data);
+  }
+}
+
 TEST(StretchFastPath, RectanglesThatDoNotFitDrawNothingEitherWay) {
   ExpectSameCopy(64, 48, QelGFX::Rect(0, 0, 65, 48), 32, 24, QelGFX::Rect(0, 0, 32, 24));
   ExpectSameCopy(64, 48, QelGFX::Rect(10, 10, 10, 20), 32, 24, QelGFX::Rect(0, 0, 32, 24));
