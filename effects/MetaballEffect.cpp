@@ -35,10 +35,16 @@
 // frame: the picture is a pure function of the effect's own time. Pixels go
 // out row after row through one advancing pointer (rows 320 * 4 = 1280 bytes
 // apart), and the 320x240 surface is stretched 2x over the 640x480 screen.
+//
+// The field is evaluated by DrawMetaballField (MetaballField.cpp): the same
+// pixels as MetaballIndex(MetaballField(...)) for each pixel, but decided in
+// float vectors with a proven error bound wherever that suffices, and with the
+// exact double arithmetic everywhere else.
 #include "effects/MetaballEffect.h"
 
 #include <cmath>
 
+#include "effects/MetaballField.h"
 #include "framework/Helpers.h"
 
 namespace {
@@ -103,11 +109,8 @@ void MetaballEffect::Render() {
   // draw into.
   if (surface != nullptr) {
     device->Lock(surface);
-    uint32_t* out = reinterpret_cast<uint32_t*>(device->lockedPixels);
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x)
-        *out++ = palette[MetaballIndex(MetaballField(chargeX, chargeY, x, y))];
-    }
+    DrawMetaballField(chargeX, chargeY, palette, reinterpret_cast<uint32_t*>(device->lockedPixels),
+                      width, height, FastestMetaballKernel());
     device->UnLock(surface);
   }
 

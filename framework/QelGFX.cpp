@@ -82,9 +82,9 @@ bool QelGFX::LoadPNG(const char* fileName, Surface* surface) {
 
 void QelGFX::ClearSurf(uint32_t colour, Surface* surface) {
   if (surface == nullptr) return;
-  std::fill_n(surface->Pixels(),
-              static_cast<size_t>(surface->Width()) * static_cast<size_t>(surface->Height()),
-              colour);
+  const size_t count =
+      static_cast<size_t>(surface->Width()) * static_cast<size_t>(surface->Height());
+  FillPixels(surface->Pixels(), count, colour);
 }
 
 void QelGFX::Lock(Surface* surface) {

@@ -6,9 +6,11 @@
 //   (sl + ((2i + 1) * sw) / (2 * dw),  st + ((2j + 1) * sh) / (2 * dh))
 // in 64-bit integer division: the source pixel under the centre of the
 // destination pixel. Equal sizes copy 1:1; a k-times enlargement repeats each
-// source pixel k times.
+// source pixel k times: with i = qk + r, (2qk + 2r + 1) / 2k = q because
+// 2r + 1 < 2k.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -31,6 +33,20 @@ inline int32_t StretchSource(int64_t i, int64_t srcLength, int64_t dstLength) {
 
 // Copies srcRect of src into dstRect of dst, stretched. Draws nothing unless
 // both rectangles fit their surfaces. columnScratch is reused between calls
-// to avoid allocating per copy.
+// to avoid allocating per copy. Rows are copied whole where the widths are
+// equal and enlarged by repeating runs where the width is a whole multiple.
 void StretchCopy(PixelView dst, const RECT& dstRect, const PixelView& src,
                  const RECT& srcRect, std::vector<uint32_t>& columnScratch);
+
+// The same copy written plainly: every destination pixel reads the source
+// pixel the rule names. Kept as the definition the fast copy is tested
+// against.
+void StretchCopySimple(PixelView dst, const RECT& dstRect, const PixelView& src,
+                       const RECT& srcRect);
+
+// out[i] = in[i / factor] for i < count * factor: each of `count` pixels
+// repeated `factor` times (factor >= 1).
+void RepeatPixels(uint32_t* out, const uint32_t* in, int count, int factor);
+
+// count pixels of one colour from `out` on.
+void FillPixels(uint32_t* out, size_t count, uint32_t colour);
