@@ -4,6 +4,11 @@
 
 #ifdef _WIN32
 #include <windef.h>
+// <windef.h> also defines the 16-bit pointer qualifiers `near` and `far` as
+// empty macros, which would erase variables of those names wherever this
+// header is seen. No header of the system that we use needs them.
+#undef near
+#undef far
 #else
 #include <cstdint>
 
