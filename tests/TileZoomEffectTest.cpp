@@ -378,7 +378,7 @@ TEST(TileZoomBadPicture, AMissingOrCorruptFileGivesBlackTilesAndTheShowRunsOn) {
       if (k <= 480) {
         ASSERT_TRUE(AllBlack(pixels)) << "frame " << k;
       } else {
-        ASSERT_EQ(FirstDifference(pixels, after[k - 481]), "") << "frame " << k;
+        ASSERT_EQ(FirstDifference(pixels, after[static_cast<size_t>(k - 481)]), "") << "frame " << k;
       }
     });
     EXPECT_EQ(run.exitCode, 0);
