@@ -61,6 +61,18 @@ bool ReadWholeFile(const char* fileName, std::vector<unsigned char>& bytes,
   return true;
 }
 
+constexpr uint64_t kMaxDeflateExpansion = 1032;
+
+uint64_t SamplesPerPixel(uint8_t colourType) {
+  switch (colourType) {
+    case SPNG_COLOR_TYPE_GRAYSCALE: return 1;
+    case SPNG_COLOR_TYPE_TRUECOLOR: return 3;
+    case SPNG_COLOR_TYPE_INDEXED: return 1;
+    case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA: return 2;
+    default: return 4;
+  }
+}
+
 uint32_t ReadU32(const unsigned char* p) {
   return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
          static_cast<uint32_t>(p[2]) << 8 | p[3];
@@ -100,6 +112,17 @@ bool DecodePngFile(const char* fileName, DecodedPicture& picture, std::string& r
   }
   if (static_cast<uint64_t>(header.width) * header.height > kMaxPicturePixels) {
     reason = TooLarge(header.width, header.height);
+    return false;
+  }
+  // Deflate turns at most 2 bits into 258 bytes, so no file expands to more
+  // than 1032 times its size. A header that declares more pixel data than
+  // that cannot be honest; refusing it here keeps a small file from making
+  // us allocate for a large picture it does not hold.
+  const uint64_t pictureBits = static_cast<uint64_t>(header.width) * header.height *
+                               SamplesPerPixel(header.color_type) * header.bit_depth;
+  if (pictureBits / 8 > kMaxDeflateExpansion * bytes.size()) {
+    reason = "file of " + std::to_string(bytes.size()) + " bytes is too short for a picture of " +
+             std::to_string(header.width) + "x" + std::to_string(header.height);
     return false;
   }
   size_t size = 0;

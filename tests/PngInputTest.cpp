@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/PngFile.h"
 #include "framework/QelGFX.h"
 #include "platform/headless/HeadlessControl.h"
 #include "tools/pngforge/Corpus.h"
@@ -207,6 +208,38 @@ TEST_F(PngInputTest, SidesUpTo8192AreReadAndLargerDeclaredSizesAreRefusedByName)
     const std::string size = std::to_string(w) + "x" + std::to_string(h);
     EXPECT_NE(load.said.find("picture of " + size + " is too large"), std::string::npos) << load.said;
   }
+}
+
+// A file cannot hold more than 1032 times its size of image data (deflate's
+// largest expansion): a small file declaring a large picture is refused
+// before anything is allocated for it, while an honest picture compressed
+// as far as zlib goes is read.
+TEST_F(PngInputTest, ASmallFileDeclaringALargePictureIsRefusedButAHighlyCompressedOneIsRead) {
+  const std::vector<uint32_t> black(2048 * 2048, 0);
+  const fs::path honest = dir / "black.png";
+  std::string reason;
+  ASSERT_TRUE(EncodePngFile(honest.c_str(), black.data(), 2048, 2048, reason)) << reason;
+  const uintmax_t size = fs::file_size(honest);
+  ASSERT_LT(size * 600, 2048u * 2048u * 3u) << "zlib compressed less than expected";
+  Surface* s = nullptr;
+  ASSERT_EQ(device->CreateSurface(640, 480, &s), 0);
+  s->Pixels()[0] = 0xFFFFFF;
+  EXPECT_TRUE(device->LoadPNG(honest.c_str(), s));
+  EXPECT_EQ(s->Pixels()[0], 0u);
+  device->ReleaseSurface(s);
+
+  const forge::Bytes rows = forge::StoredZlib(forge::Scanlines(MakeImage(4, 4, forge::kRgb, 8, false)));
+  forge::Bytes png = forge::Signature();
+  for (const forge::Bytes& chunk : {forge::Chunk("IHDR", forge::HeaderData(8192, 2048, 8, forge::kRgba, false)),
+                                    forge::Chunk("IDAT", rows), forge::Chunk("IEND", {})})
+    png.insert(png.end(), chunk.begin(), chunk.end());
+  const fs::path file = Write("declared.png", png);
+  const Load load = LoadInto(file);
+  ExpectRefused(load, file);
+  EXPECT_NE(load.said.find("file of " + std::to_string(png.size()) +
+                           " bytes is too short for a picture of 8192x2048"),
+            std::string::npos)
+      << load.said;
 }
 
 // A wrong CRC in a critical chunk refuses the file. tRNS is ancillary: with
