@@ -44,6 +44,7 @@ struct HeadlessState {
   std::function<void()> idleHook;
   std::function<void(const uint32_t*, int, int)> presentHook;
   std::function<void()> destroyHook;
+  std::function<void()> messageBoxHook;
   std::string lastError;
 };
 
@@ -161,6 +162,7 @@ bool ShowErrorMessageBox(const char* text, const char* caption) {
   HeadlessState& s = State();
   if (s.failMessageBoxes) return false;
   s.messageBoxes.push_back({text, caption});
+  if (s.messageBoxHook) s.messageBoxHook();
   return true;
 }
 
@@ -216,6 +218,9 @@ void SetPresentHook(std::function<void(const uint32_t*, int, int)> hook) {
 }
 void SetDestroyHook(std::function<void()> hook) {
   State().destroyHook = std::move(hook);
+}
+void SetMessageBoxHook(std::function<void()> hook) {
+  State().messageBoxHook = std::move(hook);
 }
 
 bool HasWindow() { return State().window != nullptr; }
