@@ -61,6 +61,28 @@ bool ReadWholeFile(const char* fileName, std::vector<unsigned char>& bytes,
   return true;
 }
 
+constexpr uint64_t kMaxDeflateExpansion = 1032;
+
+uint64_t SamplesPerPixel(uint8_t colourType) {
+  switch (colourType) {
+    case SPNG_COLOR_TYPE_GRAYSCALE: return 1;
+    case SPNG_COLOR_TYPE_TRUECOLOR: return 3;
+    case SPNG_COLOR_TYPE_INDEXED: return 1;
+    case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA: return 2;
+    default: return 4;
+  }
+}
+
+uint32_t ReadU32(const unsigned char* p) {
+  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+         static_cast<uint32_t>(p[2]) << 8 | p[3];
+}
+
+std::string TooLarge(uint32_t width, uint32_t height) {
+  return "picture of " + std::to_string(width) + "x" + std::to_string(height) +
+         " is too large";
+}
+
 }  // namespace
 
 bool DecodePngFile(const char* fileName, DecodedPicture& picture, std::string& reason) {
@@ -76,14 +98,31 @@ bool DecodePngFile(const char* fileName, DecodedPicture& picture, std::string& r
   spng_set_chunk_limits(ctx.get(), 1u << 24, 1u << 26);
   spng_set_png_buffer(ctx.get(), bytes.data(), bytes.size());
 
+  // The declared size is checked right after the header is read, before
+  // anything is allocated for the picture.
   spng_ihdr header{};
   if (int err = spng_get_ihdr(ctx.get(), &header); err != 0) {
-    reason = std::string("not a valid PNG (") + spng_strerror(err) + ")";
+    // The limits are compared with the IHDR's size fields, the first chunk's
+    // first bytes, so they were read from the file.
+    if ((err == SPNG_EUSER_WIDTH || err == SPNG_EUSER_HEIGHT) && bytes.size() >= 24)
+      reason = TooLarge(ReadU32(&bytes[16]), ReadU32(&bytes[20]));
+    else
+      reason = std::string("not a valid PNG (") + spng_strerror(err) + ")";
     return false;
   }
   if (static_cast<uint64_t>(header.width) * header.height > kMaxPicturePixels) {
-    reason = "picture of " + std::to_string(header.width) + "x" +
-             std::to_string(header.height) + " is too large";
+    reason = TooLarge(header.width, header.height);
+    return false;
+  }
+  // Deflate turns at most 2 bits into 258 bytes, so no file expands to more
+  // than 1032 times its size. A header that declares more pixel data than
+  // that cannot be honest; refusing it here keeps a small file from making
+  // us allocate for a large picture it does not hold.
+  const uint64_t pictureBits = static_cast<uint64_t>(header.width) * header.height *
+                               SamplesPerPixel(header.color_type) * header.bit_depth;
+  if (pictureBits / 8 > kMaxDeflateExpansion * bytes.size()) {
+    reason = "file of " + std::to_string(bytes.size()) + " bytes is too short for a picture of " +
+             std::to_string(header.width) + "x" + std::to_string(header.height);
     return false;
   }
   size_t size = 0;
@@ -94,6 +133,13 @@ bool DecodePngFile(const char* fileName, DecodedPicture& picture, std::string& r
   std::vector<unsigned char> rgba(size);
   if (int err = spng_decode_image(ctx.get(), rgba.data(), size, SPNG_FMT_RGBA8, 0);
       err != 0) {
+    reason = std::string("corrupt PNG (") + spng_strerror(err) + ")";
+    return false;
+  }
+  // The image is complete once its zlib stream ends, which can be before the
+  // last image chunk's CRC was read: read on to IEND so that a damaged or
+  // truncated end of the file is refused as well.
+  if (int err = spng_decode_chunks(ctx.get()); err != 0) {
     reason = std::string("corrupt PNG (") + spng_strerror(err) + ")";
     return false;
   }

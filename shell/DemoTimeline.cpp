@@ -47,8 +47,10 @@ bool SetupDemo() {
     shell.device = new QelGFX(640, 480, 32, 2, 2);
   } catch (...) {
     shell.device = nullptr;
-    ReportDeviceFailure();
+    // Before the box: while it is up the user may close the window, whose
+    // WM_DESTROY posts the exit code there and then.
     shell.exitCode = 1;
+    ReportDeviceFailure();
     platform::PostWindowMessage(shell.mainWindow, platform::WM_CLOSE, 0, 0);
     return false;
   }

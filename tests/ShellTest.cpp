@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,8 @@ class ShellTest : public ::testing::Test {
  protected:
   ShellHarness harness;
 
-  void CheckOrderlyStop(ShellHarness::Input input) {
+  void CheckOrderlyStop(ShellHarness::Input input, uint32_t frames = 5,
+                        std::function<uint64_t(uint32_t)> msOfFrame = {}) {
     StopSnapshot snapshot;
     headless::SetDestroyHook([&] {
       snapshot.seen = true;
@@ -53,10 +55,10 @@ class ShellTest : public ::testing::Test {
       snapshot.surfacesAlive = Ledger().Alive();
       snapshot.tableGone = shell.EffectTable == nullptr && shell.device == nullptr;
     });
-    const int exitCode = harness.Run(5, input);
+    const int exitCode = harness.Run(frames, input, std::move(msOfFrame));
     EXPECT_EQ(exitCode, 0);
-    EXPECT_EQ(shell.frameCount, 5u);
-    EXPECT_EQ(headless::PresentedFrames(), 5u);
+    EXPECT_EQ(shell.frameCount, frames);
+    EXPECT_EQ(headless::PresentedFrames(), frames);
     ASSERT_TRUE(snapshot.seen);
     EXPECT_EQ(snapshot.runState, Stopped);
     EXPECT_EQ(snapshot.devicesDestroyed, 1);
@@ -173,4 +175,64 @@ TEST_F(ShellTest, SetupSeedsTheGeneratorWithTheTickCountAndStartsTheTimelineAtIt
   EXPECT_STREQ(shell.titleText, "Brindlemox");
   EXPECT_EQ(backBuffer, shell.device->backBuffer);
   ShutdownDemo();
+}
+
+TEST_F(ShellTest, ClosingBeforeTheFirstFrameReleasesEverythingUndrawn) {
+  CheckOrderlyStop(kEscape, 0);
+  EXPECT_EQ(Ledger().devicesConstructed, 1);
+  for (const SurfaceRecord& r : Ledger().surfaces) EXPECT_EQ(r.locks, 0);
+}
+
+TEST_F(ShellTest, ClosingOnTheVeryFirstFrameStopsInOrder) { CheckOrderlyStop(kCloseButton, 1); }
+
+// Closing in each section of the timeline, after frames in every section up
+// to it, and in the one black millisecond at its end.
+TEST_F(ShellTest, ClosingInEverySectionReleasesEachSurfaceOnce) {
+  const std::vector<uint64_t> times = {0, 3000, 7999, 8000, 12000, 16000, 20000,
+                                       26000, 30000, 4294967294, 4294967295};
+  for (size_t closeAfter = 1; closeAfter <= times.size(); ++closeAfter) {
+    SCOPED_TRACE("closed after the frame at " + std::to_string(times[closeAfter - 1]) + " ms");
+    ShellHarness::Fresh();
+    CheckOrderlyStop(kEscape, static_cast<uint32_t>(closeAfter),
+                     [&times](uint32_t frame) { return times[frame - 1]; });
+  }
+}
+
+// A Win32 message box dispatches the user's actions on the main window while
+// it waits, so the window can be closed before set-up has returned.
+TEST_F(ShellTest, ClosingTheWindowWhileTheFailureBoxIsUpStillExitsWithOne) {
+  headless::FailPresenter(true);
+  int closesDuringBox = 0;
+  headless::SetMessageBoxHook([&] {
+    ++closesDuringBox;
+    platform::DispatchToWindow({shell.mainWindow, platform::WM_CLOSE, 0, 0});
+  });
+  EXPECT_EQ(harness.Run(5, kEscape), 1);
+  EXPECT_EQ(closesDuringBox, 1);
+  EXPECT_EQ(headless::MessageBoxes().size(), 1u);
+  EXPECT_TRUE(headless::MainWindow().destroyed);
+  EXPECT_EQ(headless::PresentedFrames(), 0u);
+  EXPECT_EQ(Ledger().devicesConstructed, 0);
+  EXPECT_TRUE(Ledger().surfaces.empty());
+  EXPECT_EQ(shell.device, nullptr);
+  EXPECT_EQ(shell.EffectTable, nullptr);
+}
+
+// Closing requests pile up while the close runs: only the first is handled.
+TEST_F(ShellTest, AStormOfCloseRequestsStopsExactlyOnce) {
+  uint32_t polls = 0;
+  headless::SetIdleHook([&] {
+    if (++polls == 4) {
+      for (int i = 0; i < 1000; ++i) {
+        headless::PostInput(platform::WM_KEYDOWN, platform::VK_ESCAPE, 0);
+        headless::PostInput(platform::WM_CLOSE, 0, 0);
+        headless::PostInput(platform::WM_SYSKEYDOWN, platform::VK_F4, 0);
+      }
+    }
+    headless::SetPerformanceCounter(polls * 16000);
+  });
+  EXPECT_EQ(DemoMain(nullptr, nullptr, "", platform::SW_SHOWDEFAULT), 0);
+  EXPECT_EQ(shell.frameCount, 3u);
+  EXPECT_EQ(Ledger().devicesDestroyed, 1);
+  ExpectEverySurfaceReleasedOnceAfterOnePageLock();
 }

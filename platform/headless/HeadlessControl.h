@@ -59,6 +59,11 @@ void SetPresentHook(
 // Called when a window is destroyed, before WM_DESTROY is sent.
 void SetDestroyHook(std::function<void()> hook);
 
+// Called while a message box is up, as the user could act meanwhile: a
+// Win32 message box runs its own message loop, which dispatches to the
+// program's window whatever the user does to it.
+void SetMessageBoxHook(std::function<void()> hook);
+
 // What the program did.
 bool HasWindow();
 const WindowRecordView& MainWindow();

@@ -45,6 +45,7 @@ struct HeadlessState {
   std::function<void()> idleHook;
   std::function<void(const uint32_t*, int, int)> presentHook;
   std::function<void()> destroyHook;
+  std::function<void()> messageBoxHook;
   std::string lastError;
 };
 
@@ -156,6 +157,7 @@ bool ShowErrorMessageBox(const char* text, const char* caption) {
   HeadlessState& s = State();
   if (s.failMessageBoxes) return false;
   s.messageBoxes.push_back({text, caption});
+  if (s.messageBoxHook) s.messageBoxHook();
   return true;
 }
 
@@ -211,6 +213,9 @@ void SetPresentHook(std::function<void(const uint32_t*, int, int)> hook) {
 }
 void SetDestroyHook(std::function<void()> hook) {
   State().destroyHook = std::move(hook);
+}
+void SetMessageBoxHook(std::function<void()> hook) {
+  State().messageBoxHook = std::move(hook);
 }
 
 bool HasWindow() { return State().window != nullptr; }

@@ -1,0 +1,396 @@
+// Bad inputs from outside, each tried on the real thing: pictures the
+// program cannot use, the capture tool's command line, outputs that cannot
+// be written or that go away, and no display for the real program.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/ShellHarness.h"
+#include "tools/capture/Capture.h"
+#include "tools/pngforge/PngForge.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+  bool exited = false;  // false: killed by a signal
+  int exitCode = -1;
+  int signal = 0;
+  std::string out;
+  std::string err;
+};
+
+struct Launch {
+  std::vector<std::string> args;  // args[0] is the program
+  std::vector<std::string> unset;
+  std::vector<std::pair<std::string, std::string>> set;
+  int stdoutFd = -1;  // -1: a pipe read into Outcome::out
+  // With a stdout pipe: read this many bytes, then close the pipe and read
+  // no more (-1: read to the end).
+  long readThenClose = -1;
+};
+
+// Runs the program in a child process, with stdin from /dev/null.
+Outcome RunProgram(const Launch& launch) {
+  int outPipe[2] = {-1, -1}, errPipe[2];
+  if (launch.stdoutFd < 0 && pipe(outPipe) != 0) return {};
+  if (pipe(errPipe) != 0) return {};
+  const pid_t child = fork();
+  if (child == 0) {
+    const int devNull = open("/dev/null", O_RDONLY);
+    dup2(devNull, STDIN_FILENO);
+    dup2(launch.stdoutFd >= 0 ? launch.stdoutFd : outPipe[1], STDOUT_FILENO);
+    dup2(errPipe[1], STDERR_FILENO);
+    // Only the ends it writes: a read end left open here would keep the
+    // child's own pipe from ever breaking.
+    for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1], devNull, launch.stdoutFd})
+      if (fd > STDERR_FILENO) close(fd);
+    for (const std::string& name : launch.unset) unsetenv(name.c_str());
+    for (const auto& [name, value] : launch.set) setenv(name.c_str(), value.c_str(), 1);
+    std::vector<char*> argv;
+    for (const std::string& a : launch.args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  Outcome outcome;
+  close(errPipe[1]);
+  if (outPipe[1] >= 0) close(outPipe[1]);
+  if (outPipe[0] >= 0 && launch.readThenClose == 0) {
+    close(outPipe[0]);
+    outPipe[0] = -1;
+  }
+  pollfd fds[2] = {{errPipe[0], POLLIN, 0}, {outPipe[0], POLLIN, 0}};
+  char buffer[65536];
+  while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+    // A child silent for a minute is hung: end it rather than the test run.
+    const int ready = poll(fds, 2, 60000);
+    if (ready <= 0) {
+      kill(child, SIGKILL);
+      for (pollfd& p : fds)
+        if (p.fd >= 0) close(p.fd);
+      break;
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      size_t want = sizeof buffer;
+      std::string& into = i == 0 ? outcome.err : outcome.out;
+      if (i == 1 && launch.readThenClose > 0)
+        want = std::min(want, static_cast<size_t>(launch.readThenClose) - into.size());
+      const ssize_t n = read(fds[i].fd, buffer, want);
+      if (n > 0) into.append(buffer, static_cast<size_t>(n));
+      const bool enough = i == 1 && launch.readThenClose > 0 &&
+                          into.size() >= static_cast<size_t>(launch.readThenClose);
+      if (n <= 0 || enough) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+      }
+    }
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  outcome.exited = WIFEXITED(status);
+  outcome.exitCode = outcome.exited ? WEXITSTATUS(status) : -1;
+  outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+  return outcome;
+}
+
+Outcome Capture(std::vector<std::string> args, int stdoutFd = -1, long readThenClose = -1) {
+  args.insert(args.begin(), BRINDLEMOX_CAPTURE_PATH);
+  return RunProgram({args, {}, {}, stdoutFd, readThenClose});
+}
+
+long Lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
+
+// A fresh directory for the test, removed afterwards.
+struct ScratchDir {
+  ScratchDir() : path(fs::temp_directory_path() /
+                      ("brindlemox-bad-" + std::string(testing::UnitTest::GetInstance()
+                                                           ->current_test_info()
+                                                           ->name()))) {
+    fs::remove_all(path);
+    fs::create_directories(path);
+  }
+  ~ScratchDir() { fs::remove_all(path); }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  fs::path path;
+};
+
+}  // namespace
+
+TEST(CaptureCommandLine, EveryBadOptionOrValueExitsWithTwoAndTheUsageAndWritesNothing) {
+  ScratchDir scratch;
+  const std::string out = (scratch.path / "frames").string();
+  const struct {
+    std::vector<std::string> args;
+    std::string says;
+  } cases[] = {
+      {{"--bogus", "--raw"}, "unknown option '--bogus'"},
+      {{"-x", "--raw"}, "unknown option '-x'"},
+      {{"fps", "60", "--raw"}, "unknown option 'fps'"},
+      {{"--FPS", "60", "--raw"}, "unknown option '--FPS'"},
+      {{"--raw", "--fps"}, "--fps needs a value"},
+      {{"--out", out, "--seed"}, "--seed needs a value"},
+      {{"--raw", "--duration"}, "--duration needs a value"},
+      {{"--raw", "--frames"}, "--frames needs a value"},
+      {{"--out"}, "--out needs a value"},
+      {{"--fps", "0", "--out", out}, "--fps must be a whole number from 1 to 1000"},
+      {{"--fps", "1001", "--out", out}, "--fps must be"},
+      {{"--fps", "-1", "--out", out}, "--fps must be"},
+      {{"--fps", "+60", "--out", out}, "--fps must be"},
+      {{"--fps", "60x", "--out", out}, "--fps must be"},
+      {{"--fps", " 60", "--out", out}, "--fps must be"},
+      {{"--fps", "6e1", "--out", out}, "--fps must be"},
+      {{"--fps", "", "--out", out}, "--fps must be"},
+      {{"--fps", "99999999999999999999999", "--out", out}, "--fps must be"},
+      {{"--seed", "4294967296", "--out", out}, "--seed must be a whole number from 0 to 4294967295"},
+      {{"--seed", "-1", "--out", out}, "--seed must be"},
+      {{"--duration", "0", "--out", out}, "--duration must be a whole number of ms from 1 to 4294967295"},
+      {{"--duration", "4294967296", "--out", out}, "--duration must be"},
+      {{"--duration", "1.5", "--out", out}, "--duration must be"},
+      {{"--frames", "", "--out", out}, "--frames must be a list like 1,15,960-970 of frames from 1"},
+      {{"--frames", "0", "--out", out}, "--frames must be"},
+      {{"--frames", "3-2", "--out", out}, "--frames must be"},
+      {{"--frames", "1,,2", "--out", out}, "--frames must be"},
+      {{"--frames", "1,", "--out", out}, "--frames must be"},
+      {{"--frames", "1-", "--out", out}, "--frames must be"},
+      {{"--frames", "-5", "--out", out}, "--frames must be"},
+      {{"--frames", "1-2-3", "--out", out}, "--frames must be"},
+      {{"--frames", "a", "--out", out}, "--frames must be"},
+      {{"--frames", "4294967296", "--out", out}, "--frames must be"},
+      {{"--out", ""}, "--out needs a directory"},
+      {{"--out", out, "--out", out}, "--out given twice"},
+      {{"--raw", "--raw"}, "--raw given twice"},
+      {{}, "give exactly one of --out DIR and --raw"},
+      {{"--fps", "30"}, "give exactly one of --out DIR and --raw"},
+      {{"--out", out, "--raw"}, "give exactly one of --out DIR and --raw"},
+  };
+  for (const auto& c : cases) {
+    std::string shown;
+    for (const std::string& a : c.args) shown += " [" + a + "]";
+    SCOPED_TRACE("brindlemox-capture" + shown);
+    const Outcome o = Capture(c.args);
+    ASSERT_TRUE(o.exited) << "signal " << o.signal;
+    EXPECT_EQ(o.exitCode, 2);
+    EXPECT_TRUE(o.out.empty());
+    EXPECT_EQ(o.err.rfind("brindlemox-capture: " + c.says, 0), 0u) << o.err;
+    EXPECT_NE(o.err.find("\nusage: brindlemox-capture"), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(out));
+  }
+}
+
+TEST(CaptureCommandLine, HelpPrintsTheUsageOnStandardOutputAndExitsWithZero) {
+  const Outcome o = Capture({"--help"});
+  EXPECT_EQ(o.exitCode, 0);
+  EXPECT_EQ(o.out.rfind("usage: brindlemox-capture", 0), 0u) << o.out;
+  EXPECT_TRUE(o.err.empty()) << o.err;
+}
+
+TEST(CaptureCommandLine, RawVideoToATerminalIsRefusedWithTwo) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0) GTEST_SKIP() << "no pseudo-terminal here";
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
+  const Outcome o = Capture({"--raw", "--frames", "1"}, terminal);
+  close(terminal);
+  close(master);
+  EXPECT_EQ(o.exitCode, 2);
+  EXPECT_NE(o.err.find("--raw writes video; pipe it to a program"), std::string::npos) << o.err;
+}
+
+// A control first: the same command writes its frames into a fresh directory.
+TEST(CaptureOutput, AnOutputDirectoryThatCannotBeMadeOrWrittenFailsWithOneLine) {
+  ScratchDir scratch;
+  const fs::path good = scratch.path / "made" / "here";
+  Outcome o = Capture({"--frames", "1,2", "--out", good.string()});
+  EXPECT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_TRUE(fs::is_regular_file(good / "frame_000001.png"));
+  EXPECT_TRUE(fs::is_regular_file(good / "frame_000002.png"));
+
+  // Paths that fail for root as well: under a regular file, a regular file
+  // itself, and a directory of a file system that takes no new files.
+  const fs::path file = scratch.path / "plain-file";
+  std::ofstream(file) << "not a directory";
+  const struct {
+    std::string dir;
+    std::string says;
+  } cases[] = {
+      {(file / "frames").string(), "cannot create directory " + (file / "frames").string()},
+      {file.string(), "cannot create directory " + file.string()},
+      {"/proc", "cannot write /proc/frame_000001.png"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dir);
+    o = Capture({"--frames", "1-3", "--out", c.dir});
+    ASSERT_TRUE(o.exited) << "signal " << o.signal;
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(Lines(o.err), 1) << o.err;
+    EXPECT_EQ(o.err.rfind("brindlemox-capture: " + c.says, 0), 0u) << o.err;
+  }
+  EXPECT_TRUE(fs::is_regular_file(file));
+}
+
+// `brindlemox-capture --raw | head -c 1000`, and a reader that is gone before
+// the first frame: the tool stops with one line and exit 1, not a signal.
+TEST(CaptureOutput, AReaderThatGoesAwayEndsTheRawVideoCleanly) {
+  for (long readFirst : {1000L, 0L}) {
+    SCOPED_TRACE("reader closes after " + std::to_string(readFirst) + " bytes");
+    const Outcome o = Capture({"--raw"}, -1, readFirst);
+    ASSERT_TRUE(o.exited) << "signal " << o.signal;
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.out.size(), static_cast<size_t>(readFirst));
+    EXPECT_EQ(o.err, "brindlemox-capture: cannot write to standard output\n");
+  }
+}
+
+TEST(CaptureOutput, AFullDeviceUnderRawFailsWithOneLine) {
+  const int full = open("/dev/full", O_WRONLY);
+  if (full < 0) GTEST_SKIP() << "no /dev/full here";
+  const Outcome o = Capture({"--raw", "--frames", "1-5"}, full);
+  close(full);
+  ASSERT_TRUE(o.exited) << "signal " << o.signal;
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(o.err, "brindlemox-capture: cannot write to standard output\n");
+}
+
+// The SDL program itself, when the build made it: with no display to open a
+// window on, and with a display that names no server.
+TEST(ProgramWithoutDisplay, SaysItCannotOpenAWindowAndExitsWithOne) {
+#ifndef BRINDLEMOX_PROGRAM_PATH
+  GTEST_SKIP() << "the SDL program is not built";
+#else
+  const std::vector<std::string> unset = {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"};
+  Outcome o = RunProgram({{BRINDLEMOX_PROGRAM_PATH}, unset, {}});
+  ASSERT_TRUE(o.exited) << "signal " << o.signal;
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(o.err.rfind("Brindlemox: cannot open a window: ", 0), 0u) << o.err;
+  EXPECT_EQ(Lines(o.err), 1) << o.err;
+
+  int display = 90;
+  while (fs::exists("/tmp/.X11-unix/X" + std::to_string(display))) ++display;
+  o = RunProgram({{BRINDLEMOX_PROGRAM_PATH},
+                  {"WAYLAND_DISPLAY", "SDL_VIDEODRIVER"},
+                  {{"DISPLAY", ":" + std::to_string(display)}}});
+  ASSERT_TRUE(o.exited) << "signal " << o.signal;
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_NE(o.err.find("Brindlemox: cannot open a window: "), std::string::npos) << o.err;
+#endif
+}
+
+namespace {
+
+// The program's working directory for the scope: a scratch directory.
+struct InScratchDir : ScratchDir {
+  InScratchDir() : saved(fs::current_path()) { fs::current_path(path); }
+  ~InScratchDir() { fs::current_path(saved); }
+  fs::path saved;
+};
+
+struct Show {
+  int exitCode = -1;
+  std::string said;
+  std::vector<std::vector<uint32_t>> frames;
+};
+
+// The whole program on the virtual clock at one frame a second, from 0 to
+// 8000 ms: eight frames of the tile zoom, then the starfield's first.
+Show PlayNineSeconds() {
+  CaptureOptions options;
+  options.fps = 1;
+  options.durationMs = 8001;
+  Show show;
+  std::string error;
+  Ledger().Clear();
+  testing::internal::CaptureStderr();
+  show.exitCode = RunCapture(options, [&show](uint64_t, const uint32_t* pixels, int w, int h,
+                                              std::string&) {
+    show.frames.emplace_back(pixels, pixels + static_cast<size_t>(w) * h);
+    return true;
+  }, error);
+  show.said = testing::internal::GetCapturedStderr();
+  return show;
+}
+
+void WritePicture(const pngforge::Bytes& bytes) {
+  std::ofstream("pvn_quad.png", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool AllOf(const std::vector<uint32_t>& frame, uint32_t colour) {
+  return std::all_of(frame.begin(), frame.end(), [colour](uint32_t p) { return p == colour; });
+}
+
+}  // namespace
+
+// What the program does with pictures it cannot use, next to one it can: a
+// single pixel, stretched over the whole screen once the tiles are grown.
+TEST(BadPicture, EachUnusablePictureGivesOneLineBlackTilesAndTheShowRunsOn) {
+  pngforge::Image one;
+  one.width = one.height = 1;
+  one.samples = {0x12, 0x34, 0x56};
+  Show control;
+  {
+    InScratchDir dir;
+    WritePicture(pngforge::Forge(one));
+    control = PlayNineSeconds();
+  }
+  ASSERT_EQ(control.exitCode, 0);
+  ASSERT_EQ(control.frames.size(), 9u);
+  EXPECT_TRUE(control.said.empty()) << control.said;
+  EXPECT_TRUE(AllOf(control.frames[0], 0));
+  EXPECT_TRUE(AllOf(control.frames[6], 0x123456u));  // 6000 ms: the tiles are whole
+  EXPECT_TRUE(AllOf(control.frames[7], 0x123456u));
+
+  pngforge::Bytes wrongCrc = pngforge::Forge(one);
+  wrongCrc[wrongCrc.size() - 12 - 1] ^= 0x01;  // the IDAT's CRC
+  pngforge::Bytes declared = pngforge::Signature();
+  for (const pngforge::Bytes& chunk :
+       {pngforge::Chunk("IHDR", pngforge::HeaderData(100000, 100000, 8, pngforge::kRgb, false)),
+        pngforge::Chunk("IDAT", pngforge::StoredZlib(pngforge::Scanlines(one))),
+        pngforge::Chunk("IEND", {})})
+    declared.insert(declared.end(), chunk.begin(), chunk.end());
+
+  const struct {
+    const char* name;
+    std::function<void()> make;
+  } cases[] = {
+      {"no file", [] {}},
+      {"a directory", [] { fs::create_directory("pvn_quad.png"); }},
+      {"an empty file", [] { WritePicture({}); }},
+      {"a wrong CRC", [&] { WritePicture(wrongCrc); }},
+      {"100000x100000 declared", [&] { WritePicture(declared); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Show show;
+    {
+      InScratchDir dir;
+      c.make();
+      show = PlayNineSeconds();
+    }
+    EXPECT_EQ(show.exitCode, 0);
+    EXPECT_EQ(Lines(show.said), 1) << show.said;
+    EXPECT_EQ(show.said.rfind("Brindlemox: cannot load picture \"pvn_quad.png\": ", 0), 0u)
+        << show.said;
+    ASSERT_EQ(show.frames.size(), 9u);
+    for (size_t k = 0; k < 8; ++k) EXPECT_TRUE(AllOf(show.frames[k], 0)) << "frame " << k + 1;
+    EXPECT_TRUE(show.frames[8] == control.frames[8]) << "the starfield differs";
+    for (const SurfaceRecord& r : Ledger().surfaces) EXPECT_EQ(r.releases, 1);
+  }
+}
