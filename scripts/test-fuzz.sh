@@ -13,7 +13,7 @@
 # Usage: scripts/test-fuzz.sh   (FUZZ_SECONDS, default 75; BUILD_DIR)
 set -uo pipefail
 cd "$(dirname "$0")/.."
-source scripts/ensure-packages.sh
+source scripts/packages.sh
 
 started=$SECONDS
 seconds=${FUZZ_SECONDS:-75}

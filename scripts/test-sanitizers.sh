@@ -11,7 +11,7 @@
 # Usage: scripts/test-sanitizers.sh   (BUILD_DIR overrides build-sanitize)
 set -uo pipefail
 cd "$(dirname "$0")/.."
-source scripts/ensure-packages.sh
+source scripts/packages.sh
 
 started=$SECONDS
 build=${BUILD_DIR:-build-sanitize}
