@@ -99,6 +99,24 @@ bool IsRedRamp(const uint32_t* palette) {
   return true;
 }
 
+// Pixels of a group of lanes whose indices a vector kernel has worked out:
+// looked up in the palette (when it is not the red ramp the kernels shift
+// into place), then every lane the bound left undecided done exactly.
+// Returns how many lanes took the exact arithmetic.
+template <int Lanes>
+int FinishLanes(const int32_t* lanes, bool lookUp, int decided, const Squares& s, int x, int y,
+                const uint32_t* palette, uint32_t* out) {
+  if (lookUp)
+    for (int i = 0; i < Lanes; ++i) out[i] = palette[lanes[i] & 0xFF];
+  int exact = 0;
+  for (int i = 0; i < Lanes; ++i) {
+    if ((decided >> i) & 1) continue;
+    out[i] = ExactPixel(s, x + i, y, palette);
+    ++exact;
+  }
+  return exact;
+}
+
 int FieldExact(const Squares& s, int width, int height, const uint32_t* palette,
                uint32_t* out) {
   for (int y = 0; y < height; ++y)
@@ -145,20 +163,13 @@ int FieldSse2(const Squares& s, int width, int height, const uint32_t* palette,
       const __m128i sat = _mm_castps_si128(saturated);
       const __m128i index = _mm_or_si128(_mm_andnot_si128(sat, n), _mm_and_si128(sat, full));
       uint32_t* o = out + x;
-      if (redRamp) {
+      alignas(16) int32_t lanes[4];
+      if (redRamp)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_slli_epi32(index, 16));
-      } else {
-        alignas(16) int32_t lanes[4];
+      else
         _mm_store_si128(reinterpret_cast<__m128i*>(lanes), index);
-        for (int i = 0; i < 4; ++i) o[i] = palette[lanes[i] & 0xFF];
-      }
-      if (decided != 0xF) {
-        for (int i = 0; i < 4; ++i) {
-          if ((decided >> i) & 1) continue;
-          o[i] = ExactPixel(s, x + i, y, palette);
-          ++exact;
-        }
-      }
+      if (!redRamp || decided != 0xF)
+        exact += FinishLanes<4>(lanes, !redRamp, decided, s, x, y, palette, o);
     }
     for (; x < width; ++x, ++exact) out[x] = ExactPixel(s, x, y, palette);
   }
@@ -205,20 +216,13 @@ __attribute__((target("avx2"))) int FieldAvx2(const Squares& s, int width, int h
       const int decided = _mm256_movemask_ps(_mm256_or_ps(saturated, oneUnit));
       const __m256i index = _mm256_blendv_epi8(n, full, _mm256_castps_si256(saturated));
       uint32_t* o = out + x;
-      if (redRamp) {
+      alignas(32) int32_t lanes[8];
+      if (redRamp)
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), _mm256_slli_epi32(index, 16));
-      } else {
-        alignas(32) int32_t lanes[8];
+      else
         _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), index);
-        for (int i = 0; i < 8; ++i) o[i] = palette[lanes[i] & 0xFF];
-      }
-      if (decided != 0xFF) {
-        for (int i = 0; i < 8; ++i) {
-          if ((decided >> i) & 1) continue;
-          o[i] = ExactPixel(s, x + i, y, palette);
-          ++exact;
-        }
-      }
+      if (!redRamp || decided != 0xFF)
+        exact += FinishLanes<8>(lanes, !redRamp, decided, s, x, y, palette, o);
     }
     for (; x < width; ++x, ++exact) out[x] = ExactPixel(s, x, y, palette);
   }
