@@ -112,7 +112,7 @@ class PngInputTest : public ::testing::Test {
     Surface* s = nullptr;
     EXPECT_EQ(device->CreateSurface(w, h, &s), 0);
     testing::internal::CaptureStderr();
-    const bool loaded = device->LoadPNG(file.c_str(), s);
+    const bool loaded = device->LoadPNG(file.string().c_str(), s);
     Load result{loaded, testing::internal::GetCapturedStderr(),
                 std::vector<uint32_t>(s->Pixels(), s->Pixels() + size_t{w} * h)};
     device->ReleaseSurface(s);
@@ -218,13 +218,13 @@ TEST_F(PngInputTest, ASmallFileDeclaringALargePictureIsRefusedButAHighlyCompress
   const std::vector<uint32_t> black(2048 * 2048, 0);
   const fs::path honest = dir / "black.png";
   std::string reason;
-  ASSERT_TRUE(EncodePngFile(honest.c_str(), black.data(), 2048, 2048, reason)) << reason;
+  ASSERT_TRUE(EncodePngFile(honest.string().c_str(), black.data(), 2048, 2048, reason)) << reason;
   const uintmax_t size = fs::file_size(honest);
   ASSERT_LT(size * 600, 2048u * 2048u * 3u) << "zlib compressed less than expected";
   Surface* s = nullptr;
   ASSERT_EQ(device->CreateSurface(640, 480, &s), 0);
   s->Pixels()[0] = 0xFFFFFF;
-  EXPECT_TRUE(device->LoadPNG(honest.c_str(), s));
+  EXPECT_TRUE(device->LoadPNG(honest.string().c_str(), s));
   EXPECT_EQ(s->Pixels()[0], 0u);
   device->ReleaseSurface(s);
 
