@@ -20,7 +20,7 @@
 //     r is within 5.25u of 1/d, so within 7.25u of 1/(dx^2 + dy^2);
 //   - two additions of positive terms and the scaling add 3u.
 // So w is within 10.3u (relative) of 70000 * sum 1/(dx^2 + dy^2), and the
-// specified double v is within 6 * 2^-53 of that: |w - v| < 11u * w. The
+// defined double v is within 6 * 2^-53 of that: |w - v| < 11u * w. The
 // kernels widen w to [w (1 - 2^-20), w (1 + 2^-20)] (2^-20 = 16u, which also
 // covers the rounding of the two bounds). When that interval lies within one
 // unit [n, n + 1) below 255, the index is n; when it starts at 255 or above,
@@ -83,7 +83,7 @@ void FillSquares(const float* chargeX, const float* chargeY, int width, int heig
   }
 }
 
-// The specified arithmetic for one pixel, from the squares.
+// The defining arithmetic for one pixel, from the squares.
 inline uint32_t ExactPixel(const Squares& s, int x, int y, const uint32_t* palette) {
   double sum = 0.0;
   for (int k = 0; k < kCharges; ++k) {
