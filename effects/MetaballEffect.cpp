@@ -31,8 +31,9 @@
 //
 // t = ms * 0.001f, the product formed in double from the exact millisecond
 // count and rounded to float. The field is summed in double, charge 0 first,
-// with x and y the integer pixel indices. Everything is recomputed from t each
-// frame: the picture is a pure function of the effect's own time. Pixels go
+// with x and y the integer pixel indices. The palette never changes and is
+// built once; the charges and the field are recomputed from t each frame, so
+// the picture is a pure function of the effect's own time. Pixels go
 // out row after row through one advancing pointer (rows 320 * 4 = 1280 bytes
 // apart), and the 320x240 surface is stretched 2x over the 640x480 screen.
 //
@@ -80,6 +81,7 @@ MetaballEffect::MetaballEffect(QelGFX* owner)
   palette = new uint32_t[256];
   chargeX = new float[kChargeCount];
   chargeY = new float[kChargeCount];
+  for (int i = 0; i < 256; ++i) PackRgb(palette, i, i, 0, 0);
 }
 
 MetaballEffect::~MetaballEffect() {
@@ -92,8 +94,6 @@ void MetaballEffect::Render() {
   const uint32_t ms = BeginFrame();
   const float t =
       static_cast<float>(static_cast<double>(ms) * static_cast<double>(kMsToSeconds));
-
-  for (int i = 0; i < 256; ++i) PackRgb(palette, i, i, 0, 0);
 
   const double t1 = t;
   const double t2 = 2.0 * t1;

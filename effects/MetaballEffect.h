@@ -25,7 +25,7 @@ class MetaballEffect : public Effect {
 
   void Render() override;
 
-  uint32_t* palette;  // 256 entries: index i is red i over black
+  uint32_t* palette;  // 256 entries, built once: index i is red i over black
   float* chargeX;     // column of each charge, in surface pixels
   float* chargeY;     // row of each charge, in surface pixels
 };

@@ -103,9 +103,11 @@ void PlasmaEffect::Render() {
   // pointer would belong to another surface: draw nothing.
   if (surface == nullptr) return;
 
-  const double p1 = kPhase1Amplitude * std::cos(kSlowDrift * t);
+  // P1 and P3 share their cosine.
+  const double slowCos = std::cos(kSlowDrift * t);
+  const double p1 = kPhase1Amplitude * slowCos;
   const double p2 = kPhase2Amplitude * std::sin(kFastDrift * t);
-  const double p3 = kPhase3Amplitude * std::cos(kSlowDrift * t);
+  const double p3 = kPhase3Amplitude * slowCos;
   const double rowShift = kRowDriftScale * std::sin(kRowDrift * t);
 
   // The sum of t1 and t2 through the accumulator, per column.
