@@ -8,16 +8,12 @@
 
 #include <cstdint>
 
-#include "framework/Surface.h"
+#include "bench/BenchDevice.h"
 #include "platform/headless/HeadlessControl.h"
 #include "shell/DemoShell.h"
 #include "shell/ShellState.h"
 
 namespace {
-
-void SetTimelineMs(uint64_t ms) {
-  platform::headless::SetPerformanceCounter(static_cast<int64_t>(ms * 1000));
-}
 
 uint64_t WindowStartOf(uint64_t ms) {
   if (ms < 8000) return 0;
@@ -39,9 +35,9 @@ static void BM_FrameLoop(benchmark::State& state) {
   }
   shell.runState = Running;
 
-  SetTimelineMs(WindowStartOf(ms));
+  BenchDevice::SetClockMs(WindowStartOf(ms));
   FrameLoop();  // the effect's first frame starts its own clock
-  SetTimelineMs(ms);
+  BenchDevice::SetClockMs(ms);
   // Past the starfield's first mass respawn and the first generation's
   // deaths (328 frames at most); harmless for the other effects.
   for (int frame = 0; frame < 700; ++frame) FrameLoop();
