@@ -9,12 +9,10 @@
 
 #include "effects/TileZoomEffect.h"
 #include "framework/PngFile.h"
-#include "tests/ShellHarness.h"
-#include "tools/capture/Capture.h"
+#include "tests/EffectTestSupport.h"
 #include "tools/picture/Picture.h"
 
 namespace fs = std::filesystem;
-namespace headless = platform::headless;
 
 namespace {
 
@@ -112,30 +110,20 @@ class TempWorkingDirectory {
   const fs::path dir;
 };
 
-// A device on the headless backend and one tile zoom, driven frame by frame.
-class TileZoomTest : public ::testing::Test {
+// One tile zoom on a headless device, driven frame by frame.
+class TileZoomTest : public EffectFixture<TileZoomEffect> {
  protected:
-  void SetUp() override {
-    ShellHarness::Fresh();
-    device = new QelGFX(kW, kH, 32, 2, 2);
-    backBuffer = device->backBuffer;
-  }
-  void TearDown() override {
-    delete effect;
-    delete device;
-    ShellHarness::Fresh();
-  }
-  void MakeEffect() { effect = new TileZoomEffect(device); }
   // Draws one frame with the counter at `ms` ms.
   const uint32_t* RenderAt(uint64_t ms) {
-    headless::SetPerformanceCounter(static_cast<int64_t>(ms * 1000));
+    SetCounterMs(ms);
     effect->Render();
     return backBuffer->Pixels();
   }
-
-  QelGFX* device = nullptr;
-  TileZoomEffect* effect = nullptr;
 };
+
+// The tile zoom's frames at 60 frames a second: 1 to 480 (frame 481 is at
+// 8000 ms), its own clock starting in frame 1.
+const Section kSection = Section::Of(60, 0, 8000);
 
 struct CaptureResult {
   int exitCode = -1;
@@ -164,11 +152,6 @@ CaptureResult CaptureFrames(uint32_t fps, uint64_t lastFrame,
   return result;
 }
 
-uint64_t OwnMsOfFrame(uint64_t k, uint32_t fps) {
-  const uint64_t step = (1000000 + fps / 2) / fps;
-  return ((k - 1) * step) / 1000;  // the tile zoom starts in frame 1
-}
-
 bool AllBlack(const uint32_t* pixels) {
   for (int i = 0; i < kW * kH; ++i)
     if (pixels[i] != 0) return false;
@@ -178,26 +161,27 @@ bool AllBlack(const uint32_t* pixels) {
 }  // namespace
 
 TEST(TileZoomScaleRect, MatchesTheWorkedValuesAtZeroHalfAndFullTime) {
-  auto at = [](int tile, uint32_t ms) {
-    return ScaleRect(kCells[tile], static_cast<float>(TileZoomProgress(ms)));
+  // Tiles 0, 2, 4 and 5: at 0 ms empty at the cell centres; at 3000 ms half
+  // size, the 214-wide column keeping its odd pixel on the right; at 5999 ms
+  // one pixel short at the right and bottom; from 6000 ms the cell itself.
+  const struct {
+    uint32_t ms;
+    RECT tile[4];
+  } cases[] = {
+      {0, {{106, 120, 106, 120}, {533, 120, 533, 120}, {319, 360, 319, 360}, {533, 360, 533, 360}}},
+      {3000, {{53, 60, 159, 180}, {479, 60, 586, 180}, {266, 300, 372, 420}, {479, 300, 586, 420}}},
+      {5999, {{0, 0, 212, 239}, {426, 0, 639, 239}, {213, 240, 425, 479}, {426, 240, 639, 479}}},
+      {6000, {kCells[0], kCells[2], kCells[4], kCells[5]}},
   };
-  // Empty, at the cell centres.
-  EXPECT_RECT(at(0, 0), 106, 120, 106, 120);
-  EXPECT_RECT(at(2, 0), 533, 120, 533, 120);
-  EXPECT_RECT(at(4, 0), 319, 360, 319, 360);
-  EXPECT_RECT(at(5, 0), 533, 360, 533, 360);
-  // Half size; the 214-wide column keeps its odd pixel on the right.
-  EXPECT_RECT(at(0, 3000), 53, 60, 159, 180);
-  EXPECT_RECT(at(2, 3000), 479, 60, 586, 180);
-  EXPECT_RECT(at(4, 3000), 266, 300, 372, 420);
-  EXPECT_RECT(at(5, 3000), 479, 300, 586, 420);
-  // One pixel short at the right and bottom.
-  EXPECT_RECT(at(0, 5999), 0, 0, 212, 239);
-  EXPECT_RECT(at(2, 5999), 426, 0, 639, 239);
-  EXPECT_RECT(at(4, 5999), 213, 240, 425, 479);
-  EXPECT_RECT(at(5, 5999), 426, 240, 639, 479);
-  for (int tile : {0, 2, 4, 5}) EXPECT_RECT(at(tile, 6000), kCells[tile].left, kCells[tile].top,
-                                            kCells[tile].right, kCells[tile].bottom);
+  for (const auto& c : cases) {
+    const float scale = static_cast<float>(TileZoomProgress(c.ms));
+    const int tiles[4] = {0, 2, 4, 5};
+    for (int i = 0; i < 4; ++i) {
+      const RECT& e = c.tile[i];
+      EXPECT_RECT(ScaleRect(kCells[tiles[i]], scale), e.left, e.top, e.right, e.bottom)
+          << "tile " << tiles[i] << " at " << c.ms << " ms";
+    }
+  }
 }
 
 TEST(TileZoomScaleRect, TruncatesTheScaledSizeAndGivesTheOddPixelToTheFarSide) {
@@ -239,7 +223,6 @@ TEST(TileZoomProgress, RisesOverSixSecondsAndIsClampedAtOneFromThenOn) {
 }
 
 TEST_F(TileZoomTest, TilesAreTheThreeByTwoGridWithTheWiderLastColumn) {
-  MakeEffect();
   EXPECT_EQ(effect->width, kW);
   EXPECT_EQ(effect->height, kH);
   for (int tile = 0; tile < 6; ++tile)
@@ -249,14 +232,12 @@ TEST_F(TileZoomTest, TilesAreTheThreeByTwoGridWithTheWiderLastColumn) {
 }
 
 TEST_F(TileZoomTest, TheFirstFrameIsBlackAndTheSixthSecondShowsThePictureWhole) {
-  MakeEffect();
   EXPECT_TRUE(AllBlack(RenderAt(0)));
   const Frame picture = DecodedPicture640("pvn_quad.png");
   EXPECT_EQ(FirstDifference(RenderAt(6000), picture), "");
 }
 
 TEST_F(TileZoomTest, ElapsedTimesOfTwoToTheThirtyOneMsAndMoreStillShowThePictureWhole) {
-  MakeEffect();
   const Frame picture = DecodedPicture640("pvn_quad.png");
   RenderAt(0);
   EXPECT_EQ(FirstDifference(RenderAt(2147483648ull), picture), "");
@@ -264,7 +245,6 @@ TEST_F(TileZoomTest, ElapsedTimesOfTwoToTheThirtyOneMsAndMoreStillShowThePicture
 }
 
 TEST_F(TileZoomTest, TheWorkSurfaceKeepsWhatItHeldAroundTheGrowingTiles) {
-  MakeEffect();
   // Whatever is on the work surface before the first frame stays outside the
   // tiles: the effect never clears it.
   device->ClearSurf(0x00336699, effect->surface);
@@ -275,7 +255,6 @@ TEST_F(TileZoomTest, TheWorkSurfaceKeepsWhatItHeldAroundTheGrowingTiles) {
 }
 
 TEST_F(TileZoomTest, EachSurfaceIsPageLockedOnceAndReleasedOnceAtShutDown) {
-  MakeEffect();
   RenderAt(0);
   RenderAt(3000);
   delete effect;
@@ -305,7 +284,8 @@ TEST_F(TileZoomTest, APictureOfAnotherSizeIsStretchedToTheWholeScreen) {
       small[static_cast<size_t>(y * 320 + x)] = static_cast<uint32_t>(x << 12 | y);
   std::string reason;
   ASSERT_TRUE(EncodePngFile("pvn_quad.png", small.data(), 320, 240, reason)) << reason;
-  MakeEffect();
+  delete effect;  // the fixture's loaded the real picture
+  effect = new TileZoomEffect(device);
   Frame doubled(kW * kH);
   for (int y = 0; y < kH; ++y)
     for (int x = 0; x < kW; ++x)
@@ -316,13 +296,13 @@ TEST_F(TileZoomTest, APictureOfAnotherSizeIsStretchedToTheWholeScreen) {
 }
 
 // Golden check of the whole section at 60 frames a second, through the
-// capture tool: frames 1 to 480 are the tile zoom's (frame 481 is at 8000 ms).
+// capture tool.
 TEST(TileZoomGolden, EveryFrameOfTheSectionTakesEachPixelFromWhereItsTileLands) {
   const Frame picture = DecodedPicture640("pvn_quad.png");
   uint64_t seen = 0;
-  const CaptureResult run = CaptureFrames(60, 480, [&](uint64_t k, const uint32_t* pixels) {
+  const auto look = [&](uint64_t k, const uint32_t* pixels) {
     ++seen;
-    const uint64_t ownMs = OwnMsOfFrame(k, 60);
+    const uint64_t ownMs = kSection.OwnMs(k);
     ASSERT_EQ(FirstDifference(pixels, ExpectedFrame(picture, ownMs)), "")
         << "frame " << k << " at " << ownMs << " ms";
     if (k == 1) {
@@ -331,16 +311,16 @@ TEST(TileZoomGolden, EveryFrameOfTheSectionTakesEachPixelFromWhereItsTileLands) 
     if (k >= 361) {
       EXPECT_EQ(FirstDifference(pixels, picture), "") << "frame " << k;
     }
-  });
+  };
+  const CaptureResult run = CaptureFrames(60, kSection.last, look);
   ASSERT_EQ(run.exitCode, 0) << run.stderrText;
   EXPECT_EQ(seen, 480u);
-  EXPECT_EQ(OwnMsOfFrame(361, 60), 6000u);
+  EXPECT_EQ(kSection.OwnMs(361), 6000u);
 }
 
 // Without a readable picture the tiles are black, the device says why on
 // stderr, and everything after the tile zoom is drawn as with the picture.
 TEST(TileZoomBadPicture, AMissingOrCorruptFileGivesBlackTilesAndTheShowRunsOn) {
-  const Frame picture = DecodedPicture640("pvn_quad.png");
   std::vector<char> png;
   {
     std::ifstream in("pvn_quad.png", std::ios::binary);
@@ -350,10 +330,10 @@ TEST(TileZoomBadPicture, AMissingOrCorruptFileGivesBlackTilesAndTheShowRunsOn) {
   constexpr uint64_t kLast = 540;  // one second into the starfield's window
   std::vector<Frame> after;  // frames 481 to kLast of the show with the picture
   const CaptureResult good = CaptureFrames(60, kLast, [&](uint64_t k, const uint32_t* pixels) {
-    if (k > 480) after.emplace_back(pixels, pixels + kW * kH);
+    if (k > kSection.last) after.emplace_back(pixels, pixels + kW * kH);
   });
   ASSERT_EQ(good.exitCode, 0);
-  ASSERT_EQ(after.size(), kLast - 480);
+  ASSERT_EQ(after.size(), kLast - kSection.last);
 
   struct Case {
     const char* name;
@@ -375,10 +355,11 @@ TEST(TileZoomBadPicture, AMissingOrCorruptFileGivesBlackTilesAndTheShowRunsOn) {
     uint64_t seen = 0;
     const CaptureResult run = CaptureFrames(60, kLast, [&](uint64_t k, const uint32_t* pixels) {
       ++seen;
-      if (k <= 480) {
+      if (k <= kSection.last) {
         ASSERT_TRUE(AllBlack(pixels)) << "frame " << k;
       } else {
-        ASSERT_EQ(FirstDifference(pixels, after[static_cast<size_t>(k - 481)]), "") << "frame " << k;
+        const Frame& withPicture = after[static_cast<size_t>(k - kSection.last - 1)];
+        ASSERT_EQ(FirstDifference(pixels, withPicture), "") << "frame " << k;
       }
     });
     EXPECT_EQ(run.exitCode, 0);
