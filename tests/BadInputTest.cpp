@@ -340,7 +340,7 @@ bool AllOf(const std::vector<uint32_t>& frame, uint32_t colour) {
 
 // What the program does with pictures it cannot use, next to one it can: a
 // single pixel, stretched over the whole screen once the tiles are grown.
-TEST(BadPicture, EachUnusablePictureGivesOneLineBlackTilesAndTheShowRunsOn) {
+TEST(BadPicture, AnUnusablePictureGivesOneLineBlackTilesAndTheShowRunsOn) {
   pngforge::Image one;
   one.width = one.height = 1;
   one.samples = {0x12, 0x34, 0x56};
@@ -357,23 +357,17 @@ TEST(BadPicture, EachUnusablePictureGivesOneLineBlackTilesAndTheShowRunsOn) {
   EXPECT_TRUE(AllOf(control.frames[6], 0x123456u));  // 6000 ms: the tiles are whole
   EXPECT_TRUE(AllOf(control.frames[7], 0x123456u));
 
-  pngforge::Bytes wrongCrc = pngforge::Forge(one);
-  wrongCrc[wrongCrc.size() - 12 - 1] ^= 0x01;  // the IDAT's CRC
-  pngforge::Bytes declared = pngforge::Signature();
-  for (const pngforge::Bytes& chunk :
-       {pngforge::Chunk("IHDR", pngforge::HeaderData(100000, 100000, 8, pngforge::kRgb, false)),
-        pngforge::Chunk("IDAT", pngforge::StoredZlib(pngforge::Scanlines(one))),
-        pngforge::Chunk("IEND", {})})
-    declared.insert(declared.end(), chunk.begin(), chunk.end());
-
+  // A file that cannot be read and one the decoder refuses; every kind of
+  // unusable picture is checked on the device itself in PngInputTest.
+  const pngforge::Bytes declared = pngforge::Assemble(
+      {pngforge::Chunk("IHDR", pngforge::HeaderData(100000, 100000, 8, pngforge::kRgb, false)),
+       pngforge::Chunk("IDAT", pngforge::StoredZlib(pngforge::Scanlines(one))),
+       pngforge::Chunk("IEND", {})});
   const struct {
     const char* name;
     std::function<void()> make;
   } cases[] = {
       {"no file", [] {}},
-      {"a directory", [] { fs::create_directory("pvn_quad.png"); }},
-      {"an empty file", [] { WritePicture({}); }},
-      {"a wrong CRC", [&] { WritePicture(wrongCrc); }},
       {"100000x100000 declared", [&] { WritePicture(declared); }},
   };
   for (const auto& c : cases) {
