@@ -136,7 +136,8 @@ class PngInputTest : public ::testing::Test {
 // A file whose header declares w x h RGB (or `type`) but that holds the
 // image data of a 4x4 picture.
 forge::Bytes DeclaringSize(uint32_t w, uint32_t h, uint8_t type = forge::kRgb) {
-  const forge::Bytes rows = forge::StoredZlib(forge::Scanlines(MakeImage(4, 4, forge::kRgb, 8, false)));
+  const forge::Bytes rows =
+      forge::StoredZlib(forge::Scanlines(MakeImage(4, 4, forge::kRgb, 8, false)));
   return forge::Assemble({forge::Chunk("IHDR", forge::HeaderData(w, h, 8, type, false)),
                           forge::Chunk("IDAT", rows), forge::Chunk("IEND", {})});
 }
@@ -209,7 +210,8 @@ TEST_F(PngInputTest, APictureOfAnotherSizeIsStretchedOverTheSurface) {
 // What the capture tool writes reads back pixel for pixel.
 TEST_F(PngInputTest, AScreenWrittenByEncodePngFileReadsBackExactly) {
   std::vector<uint32_t> pixels(640 * 480);
-  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
+  for (size_t i = 0; i < pixels.size(); ++i)
+    pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
   const fs::path file = dir / "screen.png";
   std::string reason;
   ASSERT_TRUE(EncodePngFile(file.string().c_str(), pixels.data(), 640, 480, reason)) << reason;
