@@ -17,7 +17,7 @@ enum RunState : int32_t {
 
 constexpr int kEffectCount = 4;
 constexpr char kProgramName[] = "Brindlemox";
-constexpr int kProgramNameLength = 10;
+constexpr int kProgramNameLength = static_cast<int>(sizeof kProgramName) - 1;
 
 struct ShellState {
   platform::WindowHandle mainWindow = nullptr;

@@ -132,51 +132,18 @@ struct ScratchDir {
 
 }  // namespace
 
-TEST(CaptureCommandLine, EveryBadOptionOrValueExitsWithTwoAndTheUsageAndWritesNothing) {
+TEST(CaptureCommandLine, ABadOptionOrValueExitsWithTwoAndTheUsageAndWritesNothing) {
   ScratchDir scratch;
   const std::string out = (scratch.path / "frames").string();
+  // One of each kind: unknown option, value missing, value out of range,
+  // and no output chosen (every message is checked in CaptureTest).
   const struct {
     std::vector<std::string> args;
     std::string says;
   } cases[] = {
-      {{"--bogus", "--raw"}, "unknown option '--bogus'"},
-      {{"-x", "--raw"}, "unknown option '-x'"},
-      {{"fps", "60", "--raw"}, "unknown option 'fps'"},
-      {{"--FPS", "60", "--raw"}, "unknown option '--FPS'"},
-      {{"--raw", "--fps"}, "--fps needs a value"},
+      {{"--bogus", "--out", out}, "unknown option '--bogus'"},
       {{"--out", out, "--seed"}, "--seed needs a value"},
-      {{"--raw", "--duration"}, "--duration needs a value"},
-      {{"--raw", "--frames"}, "--frames needs a value"},
-      {{"--out"}, "--out needs a value"},
       {{"--fps", "0", "--out", out}, "--fps must be a whole number from 1 to 1000"},
-      {{"--fps", "1001", "--out", out}, "--fps must be"},
-      {{"--fps", "-1", "--out", out}, "--fps must be"},
-      {{"--fps", "+60", "--out", out}, "--fps must be"},
-      {{"--fps", "60x", "--out", out}, "--fps must be"},
-      {{"--fps", " 60", "--out", out}, "--fps must be"},
-      {{"--fps", "6e1", "--out", out}, "--fps must be"},
-      {{"--fps", "", "--out", out}, "--fps must be"},
-      {{"--fps", "99999999999999999999999", "--out", out}, "--fps must be"},
-      {{"--seed", "4294967296", "--out", out}, "--seed must be a whole number from 0 to 4294967295"},
-      {{"--seed", "-1", "--out", out}, "--seed must be"},
-      {{"--duration", "0", "--out", out}, "--duration must be a whole number of ms from 1 to 4294967295"},
-      {{"--duration", "4294967296", "--out", out}, "--duration must be"},
-      {{"--duration", "1.5", "--out", out}, "--duration must be"},
-      {{"--frames", "", "--out", out}, "--frames must be a list like 1,15,960-970 of frames from 1"},
-      {{"--frames", "0", "--out", out}, "--frames must be"},
-      {{"--frames", "3-2", "--out", out}, "--frames must be"},
-      {{"--frames", "1,,2", "--out", out}, "--frames must be"},
-      {{"--frames", "1,", "--out", out}, "--frames must be"},
-      {{"--frames", "1-", "--out", out}, "--frames must be"},
-      {{"--frames", "-5", "--out", out}, "--frames must be"},
-      {{"--frames", "1-2-3", "--out", out}, "--frames must be"},
-      {{"--frames", "a", "--out", out}, "--frames must be"},
-      {{"--frames", "4294967296", "--out", out}, "--frames must be"},
-      {{"--out", ""}, "--out needs a directory"},
-      {{"--out", out, "--out", out}, "--out given twice"},
-      {{"--raw", "--raw"}, "--raw given twice"},
-      {{}, "give exactly one of --out DIR and --raw"},
-      {{"--fps", "30"}, "give exactly one of --out DIR and --raw"},
       {{"--out", out, "--raw"}, "give exactly one of --out DIR and --raw"},
   };
   for (const auto& c : cases) {
@@ -340,7 +307,7 @@ bool AllOf(const std::vector<uint32_t>& frame, uint32_t colour) {
 
 // What the program does with pictures it cannot use, next to one it can: a
 // single pixel, stretched over the whole screen once the tiles are grown.
-TEST(BadPicture, EachUnusablePictureGivesOneLineBlackTilesAndTheShowRunsOn) {
+TEST(BadPicture, AnUnusablePictureGivesOneLineBlackTilesAndTheShowRunsOn) {
   pngforge::Image one;
   one.width = one.height = 1;
   one.samples = {0x12, 0x34, 0x56};
@@ -357,23 +324,17 @@ TEST(BadPicture, EachUnusablePictureGivesOneLineBlackTilesAndTheShowRunsOn) {
   EXPECT_TRUE(AllOf(control.frames[6], 0x123456u));  // 6000 ms: the tiles are whole
   EXPECT_TRUE(AllOf(control.frames[7], 0x123456u));
 
-  pngforge::Bytes wrongCrc = pngforge::Forge(one);
-  wrongCrc[wrongCrc.size() - 12 - 1] ^= 0x01;  // the IDAT's CRC
-  pngforge::Bytes declared = pngforge::Signature();
-  for (const pngforge::Bytes& chunk :
-       {pngforge::Chunk("IHDR", pngforge::HeaderData(100000, 100000, 8, pngforge::kRgb, false)),
-        pngforge::Chunk("IDAT", pngforge::StoredZlib(pngforge::Scanlines(one))),
-        pngforge::Chunk("IEND", {})})
-    declared.insert(declared.end(), chunk.begin(), chunk.end());
-
+  // A file that cannot be read and one the decoder refuses; every kind of
+  // unusable picture is checked on the device itself in PngInputTest.
+  const pngforge::Bytes declared = pngforge::Assemble(
+      {pngforge::Chunk("IHDR", pngforge::HeaderData(100000, 100000, 8, pngforge::kRgb, false)),
+       pngforge::Chunk("IDAT", pngforge::StoredZlib(pngforge::Scanlines(one))),
+       pngforge::Chunk("IEND", {})});
   const struct {
     const char* name;
     std::function<void()> make;
   } cases[] = {
       {"no file", [] {}},
-      {"a directory", [] { fs::create_directory("pvn_quad.png"); }},
-      {"an empty file", [] { WritePicture({}); }},
-      {"a wrong CRC", [&] { WritePicture(wrongCrc); }},
       {"100000x100000 declared", [&] { WritePicture(declared); }},
   };
   for (const auto& c : cases) {

@@ -25,31 +25,17 @@ struct DrivenRun {
   int exitCode = -1;
 };
 
-DrivenRun Drive(const std::vector<uint64_t>& times, const std::function<void(int)>& storm = {}) {
+DrivenRun Drive(const std::vector<uint64_t>& times,
+                const std::function<void(uint32_t)>& storm = {}) {
   ShellHarness::Fresh();
   headless::SetTickCount(7);
   DrivenRun run;
   headless::SetPresentHook([&run](const uint32_t* pixels, int w, int h) {
     run.frames.emplace_back(pixels, pixels + static_cast<size_t>(w) * h);
   });
-  int stormed = -1;
-  bool closing = false;
-  headless::SetIdleHook([&] {
-    if (shell.runState != Running || closing) return;
-    const int drawn = static_cast<int>(shell.frameCount);
-    if (storm && stormed != drawn) {
-      stormed = drawn;
-      storm(drawn);
-      return;
-    }
-    if (shell.frameCount >= times.size()) {
-      closing = true;
-      headless::PostInput(platform::WM_KEYDOWN, platform::VK_ESCAPE, 0);
-      return;
-    }
-    headless::SetPerformanceCounter(static_cast<int64_t>(times[shell.frameCount] * 1000));
-  });
-  run.exitCode = DemoMain(nullptr, nullptr, "", platform::SW_SHOWDEFAULT);
+  run.exitCode = ShellHarness::Run(
+      static_cast<uint32_t>(times.size()), {platform::WM_KEYDOWN, platform::VK_ESCAPE},
+      [&times](uint32_t frame) { return times[frame - 1]; }, 100000, storm);
   return run;
 }
 
@@ -131,7 +117,7 @@ TEST(LongRun, AStormOfInputBetweenFramesChangesNothing) {
   ASSERT_EQ(quiet.exitCode, 0);
 
   uint64_t posted = 0;
-  const DrivenRun stormy = Drive(times, [&posted](int drawn) {
+  const DrivenRun stormy = Drive(times, [&posted](uint32_t drawn) {
     for (int i = 0; i < 2000; ++i) {
       headless::PostInput(platform::WM_MOVE, 0, (i % 300) << 16 | (i % 400));
       headless::PostInput(platform::WM_KEYDOWN, 'A' + static_cast<uintptr_t>(i % 26), 0);

@@ -133,6 +133,15 @@ class PngInputTest : public ::testing::Test {
   fs::path dir;
 };
 
+// A file whose header declares w x h RGB (or `type`) but that holds the
+// image data of a 4x4 picture.
+forge::Bytes DeclaringSize(uint32_t w, uint32_t h, uint8_t type = forge::kRgb) {
+  const forge::Bytes rows =
+      forge::StoredZlib(forge::Scanlines(MakeImage(4, 4, forge::kRgb, 8, false)));
+  return forge::Assemble({forge::Chunk("IHDR", forge::HeaderData(w, h, 8, type, false)),
+                          forge::Chunk("IDAT", rows), forge::Chunk("IEND", {})});
+}
+
 }  // namespace
 
 TEST_F(PngInputTest, EveryColourTypeAndBitDepthDecodesToItsSamplesInterlacedOrNot) {
@@ -177,13 +186,45 @@ TEST_F(PngInputTest, TransparencyIsDroppedAndTheColoursStay) {
   }
 }
 
-TEST_F(PngInputTest, APictureOfOnePixelFillsTheWholeSurface) {
+// A picture of another size is stretched over the surface: one pixel fills
+// it, and each pixel of a 2x2 picture fills one quarter.
+TEST_F(PngInputTest, APictureOfAnotherSizeIsStretchedOverTheSurface) {
   forge::Image one = MakeImage(1, 1, forge::kRgb, 8, false);
   one.samples = {0x12, 0x34, 0x56};
-  const Load load = LoadInto(Write("one.png", forge::Forge(one)));
+  Load load = LoadInto(Write("one.png", forge::Forge(one)));
   EXPECT_TRUE(load.loaded) << load.said;
   EXPECT_TRUE(std::all_of(load.pixels.begin(), load.pixels.end(),
                           [](uint32_t p) { return p == 0x123456u; }));
+
+  forge::Image quarters = MakeImage(2, 2, forge::kRgb, 8, false);
+  quarters.samples = {0x11, 0, 0, 0x22, 0, 0, 0x33, 0, 0, 0x44, 0, 0};
+  load = LoadInto(Write("quarters.png", forge::Forge(quarters)));
+  EXPECT_TRUE(load.loaded) << load.said;
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x)
+      ASSERT_EQ(load.pixels[static_cast<size_t>(y * 640 + x)],
+                static_cast<uint32_t>(0x11 * (1 + (x >= 320) + 2 * (y >= 240))) << 16)
+          << x << "," << y;
+}
+
+// What the capture tool writes reads back pixel for pixel.
+TEST_F(PngInputTest, AScreenWrittenByEncodePngFileReadsBackExactly) {
+  std::vector<uint32_t> pixels(640 * 480);
+  for (size_t i = 0; i < pixels.size(); ++i)
+    pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
+  const fs::path file = dir / "screen.png";
+  std::string reason;
+  ASSERT_TRUE(EncodePngFile(file.string().c_str(), pixels.data(), 640, 480, reason)) << reason;
+  const Load load = LoadInto(file);
+  EXPECT_TRUE(load.loaded) << load.said;
+  EXPECT_EQ(load.pixels, pixels);
+}
+
+// Names that are no picture file at all: nothing there, or a directory.
+TEST_F(PngInputTest, AMissingFileOrADirectoryIsRefused) {
+  fs::create_directory(dir / "folder.png");
+  for (const fs::path& file : {dir / "missing.png", dir / "folder.png"})
+    ExpectRefused(LoadInto(file), file);
 }
 
 TEST_F(PngInputTest, SidesUpTo8192AreReadAndLargerDeclaredSizesAreRefusedByName) {
@@ -194,15 +235,10 @@ TEST_F(PngInputTest, SidesUpTo8192AreReadAndLargerDeclaredSizesAreRefusedByName)
   for (int x = 0; x < 640; ++x)
     ASSERT_EQ(load.pixels[static_cast<size_t>(x)], wide.samples[static_cast<size_t>((2 * x + 1) * 8192 / 1280)] * 0x010101u) << x;
 
-  const forge::Bytes rows = forge::StoredZlib(forge::Scanlines(MakeImage(4, 4, forge::kRgb, 8, false)));
   const std::pair<uint32_t, uint32_t> tooLarge[] = {
       {100000, 100000}, {8193, 1}, {1, 8193}, {4097, 4097}, {2147483647, 2147483647}};
   for (const auto& [w, h] : tooLarge) {
-    forge::Bytes png = forge::Signature();
-    for (const forge::Bytes& chunk : {forge::Chunk("IHDR", forge::HeaderData(w, h, 8, forge::kRgb, false)),
-                                      forge::Chunk("IDAT", rows), forge::Chunk("IEND", {})})
-      png.insert(png.end(), chunk.begin(), chunk.end());
-    const fs::path file = Write("large.png", png);
+    const fs::path file = Write("large.png", DeclaringSize(w, h));
     load = LoadInto(file);
     ExpectRefused(load, file);
     const std::string size = std::to_string(w) + "x" + std::to_string(h);
@@ -228,11 +264,7 @@ TEST_F(PngInputTest, ASmallFileDeclaringALargePictureIsRefusedButAHighlyCompress
   EXPECT_EQ(s->Pixels()[0], 0u);
   device->ReleaseSurface(s);
 
-  const forge::Bytes rows = forge::StoredZlib(forge::Scanlines(MakeImage(4, 4, forge::kRgb, 8, false)));
-  forge::Bytes png = forge::Signature();
-  for (const forge::Bytes& chunk : {forge::Chunk("IHDR", forge::HeaderData(8192, 2048, 8, forge::kRgba, false)),
-                                    forge::Chunk("IDAT", rows), forge::Chunk("IEND", {})})
-    png.insert(png.end(), chunk.begin(), chunk.end());
+  const forge::Bytes png = DeclaringSize(8192, 2048, forge::kRgba);
   const fs::path file = Write("declared.png", png);
   const Load load = LoadInto(file);
   ExpectRefused(load, file);

@@ -30,10 +30,14 @@ struct ShellHarness {
 
   // Runs DemoMain; returns its exit code. Gives up (and closes) after
   // maxPolls idle polls, so that a broken shell cannot hang the test.
-  int Run(uint32_t frames, Input finalInput, std::function<uint64_t(uint32_t)> msOfFrame = {},
-          uint32_t maxPolls = 100000) {
+  // betweenFrames(drawn), when given, runs once after each frame drawn (and
+  // once before the first), with the queue empty, before the clock is set.
+  static int Run(uint32_t frames, Input finalInput,
+                 std::function<uint64_t(uint32_t)> msOfFrame = {}, uint32_t maxPolls = 100000,
+                 const std::function<void(uint32_t)>& betweenFrames = {}) {
     uint32_t polls = 0;
     bool given = false;
+    int64_t betweenDone = -1;  // the frame count betweenFrames last ran at
     platform::headless::SetIdleHook([&, frames, finalInput] {
       if (++polls > maxPolls && !given) {
         given = true;
@@ -41,6 +45,11 @@ struct ShellHarness {
         return;
       }
       if (shell.runState != Running || given) return;
+      if (betweenFrames && betweenDone != shell.frameCount) {
+        betweenDone = shell.frameCount;
+        betweenFrames(shell.frameCount);
+        return;
+      }
       if (shell.frameCount >= frames) {
         given = true;
         platform::headless::PostInput(finalInput.message, finalInput.wParam, 0);

@@ -48,15 +48,6 @@ std::string DepthName(uint8_t colourType) {
   }
 }
 
-void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
-
-// The file as its chunks, to rebuild with one of them changed.
-Bytes Assemble(const std::vector<Bytes>& chunks) {
-  Bytes out = Signature();
-  for (const Bytes& c : chunks) Append(out, c);
-  return out;
-}
-
 Bytes Header(uint32_t w, uint32_t h, uint8_t depth, uint8_t type, bool interlaced = false) {
   return Chunk("IHDR", HeaderData(w, h, depth, type, interlaced));
 }
@@ -230,7 +221,7 @@ std::vector<CorpusFile> SeedCorpus() {
     add("odd-trns-longer-than-palette.png", Forge(trns));
     Image afterIdat = MakeImage(5, 3, kPalette, 8, false, random);
     Bytes entries;
-    for (const auto& rgb : afterIdat.palette) Append(entries, Bytes(rgb.begin(), rgb.end()));
+    for (const auto& rgb : afterIdat.palette) entries.insert(entries.end(), rgb.begin(), rgb.end());
     add("bad-palette-after-idat.png",
         Assemble({Header(5, 3, 8, kPalette), Idat(afterIdat), Chunk("PLTE", entries), Iend()}));
   }

@@ -137,20 +137,25 @@ Bytes StoredZlib(const Bytes& raw) {
   return out;
 }
 
-Bytes Forge(const Image& image) {
+Bytes Assemble(const std::vector<Bytes>& chunks) {
   Bytes out = Signature();
-  auto append = [&out](const Bytes& chunk) { out.insert(out.end(), chunk.begin(), chunk.end()); };
-  append(Chunk("IHDR", HeaderData(image.width, image.height, image.bitDepth, image.colourType,
-                                  image.interlaced)));
+  for (const Bytes& chunk : chunks) out.insert(out.end(), chunk.begin(), chunk.end());
+  return out;
+}
+
+Bytes Forge(const Image& image) {
+  std::vector<Bytes> chunks;
+  chunks.push_back(Chunk("IHDR", HeaderData(image.width, image.height, image.bitDepth,
+                                            image.colourType, image.interlaced)));
   if (!image.palette.empty()) {
     Bytes entries;
     for (const auto& rgb : image.palette) entries.insert(entries.end(), rgb.begin(), rgb.end());
-    append(Chunk("PLTE", entries));
+    chunks.push_back(Chunk("PLTE", entries));
   }
-  if (!image.transparency.empty()) append(Chunk("tRNS", image.transparency));
-  append(Chunk("IDAT", StoredZlib(Scanlines(image))));
-  append(Chunk("IEND", {}));
-  return out;
+  if (!image.transparency.empty()) chunks.push_back(Chunk("tRNS", image.transparency));
+  chunks.push_back(Chunk("IDAT", StoredZlib(Scanlines(image))));
+  chunks.push_back(Chunk("IEND", {}));
+  return Assemble(chunks);
 }
 
 bool FixChunkCrcs(Bytes& png) {

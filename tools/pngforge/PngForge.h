@@ -63,6 +63,9 @@ Bytes Scanlines(const Image& image);
 // A zlib stream of stored blocks holding raw, with its Adler-32.
 Bytes StoredZlib(const Bytes& raw);
 
+// A file of the given chunks in order, after the signature.
+Bytes Assemble(const std::vector<Bytes>& chunks);
+
 // The whole file: signature, IHDR, PLTE, tRNS, one IDAT, IEND.
 Bytes Forge(const Image& image);
 
