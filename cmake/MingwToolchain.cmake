@@ -1,5 +1,10 @@
-# What both MinGW-w64 toolchain files share; they set BRINDLEMOX_MINGW_TRIPLET.
-#
+# What both MinGW-w64 toolchain files share. They set
+#   BRINDLEMOX_MINGW_PROCESSOR   i686 or x86_64, which names the compilers too
+#   BRINDLEMOX_MINGW_LINK_FLAGS  how the runtimes are linked, for programs and DLLs
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${BRINDLEMOX_MINGW_PROCESSOR})
+set(BRINDLEMOX_MINGW_TRIPLET ${BRINDLEMOX_MINGW_PROCESSOR}-w64-mingw32)
+
 # Debian ships each compiler in two threading flavours. GoogleTest needs
 # std::mutex, which only the posix flavour's C++ library has.
 set(CMAKE_C_COMPILER ${BRINDLEMOX_MINGW_TRIPLET}-gcc-posix)
@@ -11,3 +16,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT "${BRINDLEMOX_MINGW_LINK_FLAGS}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${BRINDLEMOX_MINGW_LINK_FLAGS}")

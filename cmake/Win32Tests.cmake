@@ -7,7 +7,6 @@ file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*.cpp)
 add_executable(brindlemox-win32-tests ${WIN32_TEST_SOURCES})
 target_link_libraries(brindlemox-win32-tests PRIVATE brindlemox_program brindlemox_win32
                       QelGFX36 GTest::gtest_main)
-target_link_libraries(brindlemox-win32-tests PRIVATE user32 gdi32)
 brindlemox_discover_tests(brindlemox-win32-tests)
 
 string(REPLACE ";" "," BRINDLEMOX_RUNTIME_DLL_NAMES "${BRINDLEMOX_RUNTIME_DLLS}")
@@ -19,7 +18,7 @@ add_test(NAME WindowsModules.ExportAndImportTables
                  -DRUNTIME_DLLS=${BRINDLEMOX_RUNTIME_DLL_NAMES}
                  -P ${CMAKE_SOURCE_DIR}/cmake/CheckWindowsModules.cmake)
 
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$")
+if(BRINDLEMOX_X86_32)
   add_test(NAME WindowsModules.NoX87Arithmetic
            COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP}
                    -DFILES=$<TARGET_FILE:brindlemox_program>,$<TARGET_FILE:brindlemox_device>,$<TARGET_FILE:brindlemox_win32>

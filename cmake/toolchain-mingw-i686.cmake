@@ -3,11 +3,7 @@
 # The processor name makes the project compile with -msse2 -mfpmath=sse, so
 # that floating point runs in SSE2 registers at double precision, exactly as
 # on x86-64, and never in the x87 unit's extended precision.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(BRINDLEMOX_MINGW_TRIPLET i686-w64-mingw32)
-include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)
+set(BRINDLEMOX_MINGW_PROCESSOR i686)
 
 # The C++ runtime is linked in. The GCC runtime is not: 32-bit MinGW unwinds
 # exceptions with DWARF-2 tables, and a statically linked unwinder only knows
@@ -15,6 +11,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)
 # QelGFX36.dll, caught in the program) would end the process. With the shared
 # libgcc_s_dw2-1.dll both modules register their tables with one unwinder.
 # The build copies it, and the threads library it needs, beside the programs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libstdc++ -shared-libgcc")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libstdc++ -shared-libgcc")
+set(BRINDLEMOX_MINGW_LINK_FLAGS "-static-libstdc++ -shared-libgcc")
 set(BRINDLEMOX_RUNTIME_DLLS libgcc_s_dw2-1.dll libwinpthread-1.dll)
+
+include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)

@@ -1,6 +1,10 @@
 # Sourced by the other scripts: installs Debian packages that are missing.
 # Runs apt-get update only when something has to be installed.
 
+# How to run apt-get and the like as root.
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+
 ensure_packages() {
   local missing=()
   local p
@@ -9,10 +13,8 @@ ensure_packages() {
   done
   if [ "${#missing[@]}" -gt 0 ]; then
     echo "Installing: ${missing[*]}"
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+    $SUDO apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
   fi
 }
 

@@ -27,7 +27,7 @@ fail() {
   exit 1
 }
 
-ensure_packages clang libclang-rt-14-dev cmake ninja-build pkg-config libspng-dev libsdl2-dev ||
+ensure_packages "${BUILD_PACKAGES[@]}" clang libclang-rt-14-dev ninja-build ||
   fail "cannot install the build's packages"
 
 # libspng's own source, of exactly the installed version, is built into the

@@ -28,8 +28,7 @@ fail() {
   exit 1
 }
 
-ensure_packages g++ cmake ninja-build pkg-config libspng-dev libsdl2-dev libgtest-dev \
-  libbenchmark-dev || fail "cannot install the build's packages"
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" ninja-build || fail "cannot install the build's packages"
 
 # The first report ends the program, whatever kind it is.
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1:print_summary=1"

@@ -23,9 +23,6 @@ fail() {
   exit 1
 }
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-
 WINDOWS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick
                   dpkg-dev python3)
 step "packages"
@@ -40,15 +37,15 @@ ensure_source_entries() {
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
     awk -v RS= -v ORS='\n\n' '/^Types: deb\n/ && !/security/ { sub(/^Types: deb\n/, "Types: deb-src\n"); print }' \
       /etc/apt/sources.list.d/debian.sources |
-      $sudo tee /etc/apt/sources.list.d/brindlemox-deb-src.sources >/dev/null
+      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.sources >/dev/null
   elif grep -qs '^deb ' /etc/apt/sources.list; then
     grep '^deb ' /etc/apt/sources.list | grep -v security | sed 's/^deb /deb-src /' |
-      $sudo tee /etc/apt/sources.list.d/brindlemox-deb-src.list >/dev/null
+      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.list >/dev/null
   else
     printf 'deb-src http://deb.debian.org/debian bookworm main\n' |
-      $sudo tee /etc/apt/sources.list.d/brindlemox-deb-src.list >/dev/null
+      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.list >/dev/null
   fi
-  $sudo apt-get update -q
+  $SUDO apt-get update -q
 }
 
 step "sources of libspng and zlib"

@@ -5,7 +5,6 @@
 // queue filled by PostInput and by the program's own posts, the clock and the
 // tick count are whatever the driver sets, and presented frames go to the
 // driver's hook. Tests and the capture tool run the program on it.
-#include <deque>
 #include <memory>
 
 #include "platform/EmulatedDefaults.h"
@@ -29,7 +28,7 @@ struct RegisteredClass {
 struct HeadlessState {
   std::vector<RegisteredClass> classes;
   std::unique_ptr<WindowRecord> window;
-  std::deque<Message> queue;
+  EmulatedMessageQueue queue;
   int64_t counter = 0;
   int64_t frequency = 1000000;
   uint32_t tickCount = 0;
@@ -105,11 +104,9 @@ void UpdateMainWindow(WindowHandle window) {
 
 bool PeekNextMessage(Message& message) {
   HeadlessState& s = State();
-  if (s.queue.empty() && s.idleHook) s.idleHook();
-  if (s.queue.empty()) return false;
-  message = s.queue.front();
-  s.queue.pop_front();
-  return true;
+  return s.queue.Take(message, [&s] {
+    if (s.idleHook) s.idleHook();
+  });
 }
 
 void TranslateKeyMessage(const Message&) {}
@@ -130,12 +127,11 @@ void PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
   HeadlessState& s = State();
   if (window == nullptr || window != s.window.get() || window->view.destroyed)
     return;
-  s.queue.push_back({window, message, wParam, lParam});
+  s.queue.Post(window, message, wParam, lParam);
 }
 
 void PostQuit(int exitCode) {
-  State().queue.push_back(
-      {nullptr, WM_QUIT, static_cast<uintptr_t>(exitCode), 0});
+  State().queue.PostQuit(exitCode);
 }
 
 void DestroyMainWindow(WindowHandle window) {
@@ -143,7 +139,7 @@ void DestroyMainWindow(WindowHandle window) {
   if (window == nullptr || window->view.destroyed) return;
   if (s.destroyHook) s.destroyHook();
   window->view.destroyed = true;
-  std::erase_if(s.queue, [window](const Message& m) { return m.window == window; });
+  s.queue.DropMessagesOf(window);
   window->procedure(window, WM_DESTROY, 0, 0);
 }
 

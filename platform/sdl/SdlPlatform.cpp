@@ -10,7 +10,6 @@
 #include <SDL.h>
 
 #include <ctime>
-#include <deque>
 #include <memory>
 #include <string>
 
@@ -33,7 +32,7 @@ struct SdlState {
   std::string className;
   WindowProcedure classProcedure = nullptr;
   std::unique_ptr<WindowRecord> window;
-  std::deque<Message> queue;
+  EmulatedMessageQueue queue;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
   std::string lastError;
@@ -102,18 +101,18 @@ void PumpEvents() {
     if (w == nullptr || w->destroyed) continue;
     switch (event.type) {
       case SDL_QUIT:
-        s.queue.push_back({w, WM_CLOSE, 0, 0});
+        s.queue.Post(w, WM_CLOSE, 0, 0);
         break;
       case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE)
-          s.queue.push_back({w, WM_CLOSE, 0, 0});
+          s.queue.Post(w, WM_CLOSE, 0, 0);
         else if (event.window.event == SDL_WINDOWEVENT_MOVED)
-          s.queue.push_back({w, WM_MOVE, 0, PackPosition(event.window.data1, event.window.data2)});
+          s.queue.Post(w, WM_MOVE, 0, PackPosition(event.window.data1, event.window.data2));
         break;
       case SDL_KEYDOWN: {
         const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
         const uint32_t kind = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
-        s.queue.push_back({w, kind, VirtualKey(event.key.keysym.sym), 1});
+        s.queue.Post(w, kind, VirtualKey(event.key.keysym.sym), 1);
         break;
       }
       default:
@@ -169,12 +168,7 @@ void ShowMainWindow(WindowHandle window, int) {
 void UpdateMainWindow(WindowHandle) { PumpEvents(); }
 
 bool PeekNextMessage(Message& message) {
-  SdlState& s = State();
-  if (s.queue.empty()) PumpEvents();
-  if (s.queue.empty()) return false;
-  message = s.queue.front();
-  s.queue.pop_front();
-  return true;
+  return State().queue.Take(message, PumpEvents);
 }
 
 void TranslateKeyMessage(const Message&) {}
@@ -193,18 +187,18 @@ intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t
 void PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                        intptr_t lParam) {
   if (window == nullptr || window->destroyed) return;
-  State().queue.push_back({window, message, wParam, lParam});
+  State().queue.Post(window, message, wParam, lParam);
 }
 
 void PostQuit(int exitCode) {
-  State().queue.push_back({nullptr, WM_QUIT, static_cast<uintptr_t>(exitCode), 0});
+  State().queue.PostQuit(exitCode);
 }
 
 void DestroyMainWindow(WindowHandle window) {
   SdlState& s = State();
   if (window == nullptr || window->destroyed) return;
   window->destroyed = true;
-  std::erase_if(s.queue, [window](const Message& m) { return m.window == window; });
+  s.queue.DropMessagesOf(window);
   window->procedure(window, WM_DESTROY, 0, 0);
   SDL_DestroyWindow(window->sdlWindow);
   window->sdlWindow = nullptr;

@@ -3,31 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "shell/DemoShell.h"
-#include "shell/ShellState.h"
 #include "tests/win32/Win32TestSupport.h"
 
 using win32test::Log;
 using win32test::TestWindow;
-
-namespace {
-
-class Win32BackendTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetShellState();
-    win32test::DrainQueue();
-    Log().clear();
-  }
-  void TearDown() override {
-    if (shell.mainWindow != nullptr && IsWindow(win32test::ToHwnd(shell.mainWindow)))
-      DestroyWindow(win32test::ToHwnd(shell.mainWindow));
-    win32test::DrainQueue();
-    UnregisterClassA("QelWin", win32test::Instance());
-    ResetShellState();
-  }
-};
-
-}  // namespace
+using Win32BackendTest = win32test::ShellWindowTest;
 
 TEST_F(Win32BackendTest, TheClassIsQelWinWithStockIconArrowAndBlackBrush) {
   ASSERT_TRUE(OpenMainWindow(win32test::Instance(), SW_SHOWNORMAL));
@@ -78,30 +58,25 @@ TEST_F(Win32BackendTest, PostedMessagesReachTheProcedureWithTheWindowsOwnHandle)
   ASSERT_TRUE(window.registered);
   ASSERT_NE(window.handle, nullptr);
   win32test::DrainQueue();
-  Log().clear();
 
   platform::PostWindowMessage(window.handle, platform::WM_KEYDOWN, platform::VK_ESCAPE, 1);
   platform::Message message;
   bool found = false;
-  while (platform::PeekNextMessage(message)) {
-    if (message.message != platform::WM_KEYDOWN) continue;
-    found = true;
-    EXPECT_EQ(message.window, window.handle);
-    EXPECT_EQ(message.wParam, platform::VK_ESCAPE);
-    platform::TranslateKeyMessage(message);
-    platform::DispatchToWindow(message);
-  }
+  while (!found && platform::PeekNextMessage(message))
+    found = message.message == platform::WM_KEYDOWN;
   ASSERT_TRUE(found);
+  EXPECT_EQ(message.window, window.handle);
+  EXPECT_EQ(message.wParam, platform::VK_ESCAPE);
+  Log().clear();
+  platform::TranslateKeyMessage(message);
+  platform::DispatchToWindow(message);
+
   ASSERT_FALSE(Log().empty());
-  bool dispatched = false;
-  for (const win32test::Received& r : Log()) {
-    if (r.message != platform::WM_KEYDOWN) continue;
-    dispatched = true;
-    EXPECT_EQ(r.window, window.handle);
-    EXPECT_EQ(r.wParam, platform::VK_ESCAPE);
-    EXPECT_EQ(r.lParam, 1);
-  }
-  EXPECT_TRUE(dispatched);
+  const win32test::Received& received = Log().front();
+  EXPECT_EQ(received.message, platform::WM_KEYDOWN);
+  EXPECT_EQ(received.window, window.handle);
+  EXPECT_EQ(received.wParam, platform::VK_ESCAPE);
+  EXPECT_EQ(received.lParam, 1);
 }
 
 TEST_F(Win32BackendTest, ResultsOfTheProcedureGoBackToTheSender) {

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "shell/DemoShell.h"
-#include "shell/ShellState.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace {
@@ -54,17 +53,11 @@ void CALLBACK DismissErrorBox(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
-class Win32ShellTest : public ::testing::Test {
+class Win32ShellTest : public win32test::ShellWindowTest {
  protected:
   void SetUp() override {
-    ResetShellState();
+    ShellWindowTest::SetUp();
     Observed() = Seen{};
-    win32test::DrainQueue();
-  }
-  void TearDown() override {
-    win32test::DrainQueue();
-    UnregisterClassA("QelWin", win32test::Instance());
-    ResetShellState();
   }
 };
 

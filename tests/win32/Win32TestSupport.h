@@ -2,11 +2,14 @@
 // the backend, taken down again afterwards, and the thread's queue emptied.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32Api.h"
+#include "shell/ShellState.h"
 
 namespace win32test {
 
@@ -75,6 +78,23 @@ class TestWindow {
   std::string name;
   bool registered = false;
   platform::WindowHandle handle = nullptr;
+};
+
+// For tests of the program's own window (class QelWin): a fresh shell and an
+// empty queue before; afterwards no window, class or message left behind.
+class ShellWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetShellState();
+    DrainQueue();
+    Log().clear();
+  }
+  void TearDown() override {
+    if (IsWindow(ToHwnd(shell.mainWindow))) DestroyWindow(ToHwnd(shell.mainWindow));
+    DrainQueue();
+    UnregisterClassA("QelWin", Instance());
+    ResetShellState();
+  }
 };
 
 }  // namespace win32test
