@@ -5,6 +5,9 @@
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
+# Another apt-get holding the package lock is waited for, not failed on.
+APT_WAIT=(-o DPkg::Lock::Timeout=600)
+
 ensure_packages() {
   local missing=()
   local p
@@ -13,11 +16,32 @@ ensure_packages() {
   done
   if [ "${#missing[@]}" -gt 0 ]; then
     echo "Installing: ${missing[*]}"
-    $SUDO apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+    $SUDO apt-get "${APT_WAIT[@]}" update -q
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get "${APT_WAIT[@]}" install -y -q \
+      --no-install-recommends "${missing[@]}"
   fi
 }
 
 # What the program and its tests need to build on Debian 12.
 BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libspng-dev)
 TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev)
+
+# apt-get source needs deb-src entries. They are made from the deb entries
+# the machine already has, so the sources come from the same archive; the
+# security archive is left out, as it does not always serve its sources.
+ensure_source_entries() {
+  if apt-cache showsrc zlib 2>/dev/null | grep -q '^Package: zlib$'; then return; fi
+  echo "Adding deb-src entries for Debian's source packages"
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    awk -v RS= -v ORS='\n\n' '/^Types: deb\n/ && !/security/ { sub(/^Types: deb\n/, "Types: deb-src\n"); print }' \
+      /etc/apt/sources.list.d/debian.sources |
+      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.sources >/dev/null
+  elif grep -qs '^deb ' /etc/apt/sources.list; then
+    grep '^deb ' /etc/apt/sources.list | grep -v security | sed 's/^deb /deb-src /' |
+      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.list >/dev/null
+  else
+    printf 'deb-src http://deb.debian.org/debian bookworm main\n' |
+      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.list >/dev/null
+  fi
+  $SUDO apt-get "${APT_WAIT[@]}" update -q
+}

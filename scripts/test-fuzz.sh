@@ -41,7 +41,8 @@ fetch_spng() {
     (cd "$spng_home" && apt-get source -qq "libspng=$spng_version") >"$scratch/spng.log" 2>&1
 }
 if [ -z "$(find "$spng_home" -path '*/spng/spng.c' 2>/dev/null)" ]; then
-  ensure_packages dpkg-dev && { fetch_spng || { apt-get update -qq && fetch_spng; }; }
+  ensure_packages dpkg-dev && ensure_source_entries >/dev/null &&
+    { fetch_spng || { apt-get update -qq && fetch_spng; }; }
 fi
 spng_source=$(find "$spng_home" -path '*/spng/spng.c' 2>/dev/null | head -1)
 if [ -n "$spng_source" ]; then

@@ -28,26 +28,6 @@ WINDOWS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xdotool im
 step "packages"
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
 
-# apt-get source needs deb-src entries. They are made from the deb entries
-# the machine already has, so the sources come from the same archive; the
-# security archive is left out, as it does not always serve its sources.
-ensure_source_entries() {
-  if apt-cache showsrc zlib 2>/dev/null | grep -q '^Package: zlib$'; then return; fi
-  echo "Adding deb-src entries for Debian's source packages"
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    awk -v RS= -v ORS='\n\n' '/^Types: deb\n/ && !/security/ { sub(/^Types: deb\n/, "Types: deb-src\n"); print }' \
-      /etc/apt/sources.list.d/debian.sources |
-      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.sources >/dev/null
-  elif grep -qs '^deb ' /etc/apt/sources.list; then
-    grep '^deb ' /etc/apt/sources.list | grep -v security | sed 's/^deb /deb-src /' |
-      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.list >/dev/null
-  else
-    printf 'deb-src http://deb.debian.org/debian bookworm main\n' |
-      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.list >/dev/null
-  fi
-  $SUDO apt-get update -q
-}
-
 step "sources of libspng and zlib"
 sources=build-windeps/src
 if ! compgen -G "$sources/zlib-*/zlib.h" >/dev/null ||
