@@ -4,8 +4,6 @@
 # needs there:
 #   - the processor is wasm32, not the x86 emscripten advertises, so that no
 #     x86 options (SSE2) are chosen for it;
-#   - C++ exceptions are caught (-fexceptions): set-up catches the device's
-#     failure. Emscripten leaves catching off by default and would abort;
 #   - emcc runs parts of itself under node, which needs Debian's JavaScript
 #     modules (acorn) from /usr/share/nodejs: a node that is not Debian's own
 #     does not look there.
@@ -13,10 +11,6 @@ set(BRINDLEMOX_EMSCRIPTEN_ROOT "/usr/share/emscripten" CACHE PATH
     "Emscripten's installation (Debian package emscripten)")
 set(EMSCRIPTEN_SYSTEM_PROCESSOR wasm32)
 include(${BRINDLEMOX_EMSCRIPTEN_ROOT}/cmake/Modules/Platform/Emscripten.cmake)
-
-set(CMAKE_C_FLAGS_INIT "-fexceptions")
-set(CMAKE_CXX_FLAGS_INIT "-fexceptions")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-fexceptions")
 
 set(ENV{NODE_PATH} "/usr/share/nodejs")
 set(CMAKE_C_COMPILER_LAUNCHER env NODE_PATH=/usr/share/nodejs)

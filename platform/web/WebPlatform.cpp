@@ -29,10 +29,11 @@
 // Only the main window exists; its class has no icon, cursor or brush.
 //
 // For whoever watches the page (its tests), window.brindlemox counts the
-// frames presented and the animation frames waited for, and journals the
-// stop: each key and close message handled, the presenter's closing,
-// WM_DESTROY, WM_QUIT and the end, each with the count of frames presented
-// by then.
+// frames presented and the animation frames waited for, keeps the times
+// (performance.now()) of the first and the last frame presented, and
+// journals the stop: each key and close message handled, the presenter's
+// closing, WM_DESTROY, WM_QUIT and the end, each with the count of frames
+// presented by then.
 #include <emscripten.h>
 
 #include <cmath>
@@ -151,6 +152,8 @@ EM_JS(void, PagePutFrame, (const uint32_t* rgba, int width, int height), {
   }
   page.context.putImageData(image, 0, 0);
   page.framesPresented++;
+  page.lastFrameAt = performance.now();
+  if (page.firstFrameAt === null) page.firstFrameAt = page.lastFrameAt;
 });
 
 EM_JS(void, PageCloseCanvas, (), {

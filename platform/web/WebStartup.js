@@ -15,6 +15,8 @@ Module.brindlemoxPage = {
   log: [],
   framesPresented: 0,
   animationFrames: 0,
+  firstFrameAt: null,
+  lastFrameAt: null,
   context: null,
   image: null,
   ended: false,
