@@ -9,6 +9,11 @@
 # indirect calls (the window procedure, the effects' Render) are left alone,
 # and the drawing runs at full speed.
 
+if(NOT EMSCRIPTEN)
+  message(FATAL_ERROR "The web backend builds with emscripten only: configure with "
+                      "-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-emscripten.cmake")
+endif()
+
 add_library(brindlemox_web STATIC platform/web/WebPlatform.cpp)
 target_include_directories(brindlemox_web PUBLIC ${CMAKE_SOURCE_DIR})
 

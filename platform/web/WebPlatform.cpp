@@ -267,7 +267,10 @@ void UpdateMainWindow(WindowHandle) { PumpEvents(); }
 
 bool PeekNextMessage(Message& message) {
   WebState& s = State();
-  const bool taken = s.turns.Take(s.queue, message, PumpEvents, PageWaitForAnimationFrame);
+  // Lambdas, so that the wait is a direct call, whether or not Take is
+  // inlined: Asyncify follows direct calls only.
+  const bool taken = s.turns.Take(
+      s.queue, message, [] { PumpEvents(); }, [] { PageWaitForAnimationFrame(); });
   if (taken && message.message == WM_QUIT) {
     char text[32];
     std::snprintf(text, sizeof text, "WM_QUIT %d", static_cast<int>(message.wParam));
