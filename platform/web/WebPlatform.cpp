@@ -2,9 +2,10 @@
 //
 // Depends on: emscripten (EM_JS calls into the page, Asyncify for waiting on
 // the next animation frame), a page with the elements of
-// platform/web/index.html (canvas "screen", lines "title" and "error",
-// button "close"), the page start-up of WebStartup.js, and the browser's
-// requestAnimationFrame, performance.now(), Date.now() and 2D canvas.
+// platform/web/index.html (canvas "screen", lines "title", "error" and
+// "status", button "close"), the page start-up of WebStartup.js, and the
+// browser's requestAnimationFrame, performance.now(), Date.now() and 2D
+// canvas.
 //
 // A browser cannot busy-poll: nothing is shown and no input arrives until
 // the page's script gives control back. So one turn of the message loop runs
