@@ -53,10 +53,12 @@
 namespace {
 
 constexpr int kCharges = MetaballEffect::kChargeCount;
-constexpr float kStrength = 70000.0f;
+// What the vector kernels use; processors without them have only the exact
+// arithmetic.
+[[maybe_unused]] constexpr float kStrength = 70000.0f;
 // The interval around the float approximation that surely holds v.
-constexpr float kBelow = 1.0f - 1.0f / 1048576.0f;  // 1 - 2^-20
-constexpr float kAbove = 1.0f + 1.0f / 1048576.0f;  // 1 + 2^-20
+[[maybe_unused]] constexpr float kBelow = 1.0f - 1.0f / 1048576.0f;  // 1 - 2^-20
+[[maybe_unused]] constexpr float kAbove = 1.0f + 1.0f / 1048576.0f;  // 1 + 2^-20
 
 // The squared distances along each axis, per charge: doubles for the exact
 // arithmetic and their float roundings for the vector kernels.
@@ -93,7 +95,7 @@ inline uint32_t ExactPixel(const Squares& s, int x, int y, const uint32_t* palet
   return palette[MetaballIndex(sum)];
 }
 
-bool IsRedRamp(const uint32_t* palette) {
+[[maybe_unused]] bool IsRedRamp(const uint32_t* palette) {
   for (uint32_t i = 0; i < 256; ++i)
     if (palette[i] != i << 16) return false;
   return true;

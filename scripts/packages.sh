@@ -45,3 +45,19 @@ ensure_source_entries() {
   fi
   $SUDO apt-get "${APT_WAIT[@]}" update -q
 }
+
+# The sources of libspng and zlib, for the builds that make these libraries
+# themselves (the web; Windows too): Debian's source packages, unpacked by
+# apt-get source into build-windeps/src, where cmake/DebianSourceLibraries.cmake
+# looks for them. Run from the top of the tree.
+ensure_library_sources() {
+  local sources=build-windeps/src
+  if compgen -G "$sources/zlib-*/zlib.h" >/dev/null &&
+     compgen -G "$sources/libspng-*/spng/spng.c" >/dev/null; then
+    return
+  fi
+  ensure_packages dpkg-dev
+  ensure_source_entries
+  mkdir -p "$sources"
+  (cd "$sources" && apt-get source -q libspng zlib)
+}

@@ -1,0 +1,59 @@
+// How the web backend's poll turns the shell's endless message loop into one
+// turn per animation frame.
+//
+// The shell's loop polls without end and draws a frame whenever the queue is
+// empty. A browser cannot be polled like that: nothing is shown, and no input
+// arrives, until the page's script gives control back to the browser. So the
+// poll itself gives control back: within one turn it hands out every message
+// that is waiting (and every message that handling them posts), then answers
+// "empty" once, upon which the loop draws its frame (or, when the show is not
+// running, draws nothing). The next poll that finds the queue empty waits for
+// the browser's next animation frame, takes in the input that arrived
+// meanwhile, and begins the next turn. The loop itself, its order and its
+// states are those of every other backend; only the waiting happens inside the
+// poll.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/EmulatedDefaults.h"
+#include "platform/Platform.h"
+
+namespace platform::web {
+
+class AnimationFrameTurns {
+ public:
+  // PeekNextMessage's work: the next message, or false when the loop is to
+  // draw (or idle) in this turn. `refill` posts the input that arrived since
+  // it last ran; `waitForFrame` returns at the next animation frame.
+  template <typename Refill, typename WaitForFrame>
+  bool Take(EmulatedMessageQueue& queue, Message& message, Refill refill,
+            WaitForFrame waitForFrame) {
+    if (queue.Take(message, refill)) return true;
+    if (answeredEmpty_) {
+      waitForFrame();
+      answeredEmpty_ = false;
+      if (queue.Take(message, refill)) return true;
+    }
+    answeredEmpty_ = true;
+    return false;
+  }
+
+ private:
+  bool answeredEmpty_ = false;
+};
+
+// The window messages of a key going down, as Windows makes them: with Alt
+// held it is a system key. The browser's keyCode is the Windows virtual-key
+// code for every key the program reacts to (Escape 27, F4 115).
+inline Message KeyDownMessage(WindowHandle window, int keyCode, bool alt) {
+  return {window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<uintptr_t>(keyCode & 0xFFFF), 1};
+}
+
+// The canvas's pixel for a back-buffer pixel 0x00RRGGBB: the bytes R, G, B
+// and an opaque alpha in memory order, read as one little-endian word.
+constexpr uint32_t CanvasPixel(uint32_t pixel) {
+  return 0xFF000000u | (pixel & 0xFFu) << 16 | (pixel & 0xFF00u) | (pixel >> 16 & 0xFFu);
+}
+
+}  // namespace platform::web

@@ -1,0 +1,58 @@
+// The page's start-up, run by brindlemox.js before the program starts (a
+// --pre-js of the web build):
+//   - the page object the web backend (WebPlatform.cpp) reports to, also
+//     reachable as window.brindlemox;
+//   - the program's standard output and error as lines on the page (the
+//     element "log") as well as on the console;
+//   - the picture: the program reads "pvn_quad.png" from its working
+//     directory, which on the web is the page's folder. The file is fetched
+//     from beside the page into the program's file system before the program
+//     starts. A missing file stays missing, and the program says so in its
+//     one line, as it does on the desktop.
+Module.brindlemoxPage = {
+  events: [],
+  journal: [],
+  log: [],
+  framesPresented: 0,
+  animationFrames: 0,
+  firstFrameAt: null,
+  lastFrameAt: null,
+  context: null,
+  image: null,
+  ended: false,
+  exitCode: null,
+};
+if (typeof window !== 'undefined') window.brindlemox = Module.brindlemoxPage;
+
+function brindlemoxSetStatus(text) {
+  const status = document.getElementById('status');
+  if (status) status.textContent = text;
+}
+
+function brindlemoxLogLine(text, isError) {
+  (isError ? console.error : console.log)(text);
+  Module.brindlemoxPage.log.push(text);
+  const log = document.getElementById('log');
+  if (log) {
+    log.hidden = false;
+    log.textContent += text + '\n';
+  }
+}
+
+Module.print = (text) => brindlemoxLogLine(text, false);
+Module.printErr = (text) => brindlemoxLogLine(text, true);
+Module.onRuntimeInitialized = () => brindlemoxSetStatus('');
+Module.onAbort = (what) => brindlemoxSetStatus('The program could not run: ' + what);
+
+Module.preRun = Module.preRun || [];
+Module.preRun.push(() => {
+  const name = 'pvn_quad.png';
+  addRunDependency(name);
+  fetch(locateFile(name), {cache: 'no-cache'})
+    .then((response) => (response.ok ? response.arrayBuffer() : null))
+    .then((bytes) => {
+      if (bytes) FS.writeFile(name, new Uint8Array(bytes));
+    })
+    .catch(() => {})
+    .finally(() => removeRunDependency(name));
+});

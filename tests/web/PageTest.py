@@ -1,0 +1,274 @@
+#!/usr/bin/env python3
+"""The web build's page in real Chromium: headless, driven by chromedriver
+with real key presses, clicks and screenshots, and served by
+scripts/serve-web.sh from 127.0.0.1 only.
+
+usage: PageTest.py BUILD_WEB_DIR PICTURE_FRAME BLACK_FRAME
+
+PICTURE_FRAME and BLACK_FRAME are the capture tool's raw frames (640x480 bgr0)
+at 7000 ms on the timeline, with the picture and without it: the tile zoom
+then shows the whole picture, unscaled, from 6000 ms to 8000 ms, and the page's
+canvas must hold exactly those pixels in that time.
+
+The page is served in three folders: "show" (the build as it is), "nopicture"
+(without pvn_quad.png) and "nodevice" (a page whose canvas has handed its
+drawing to an OffscreenCanvas before the program starts, so that the program
+gets no 2D context and its device cannot be made).
+"""
+import base64
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+WIDTH, HEIGHT = 640, 480
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+PAGE_FILES = ("index.html", "brindlemox.js", "brindlemox.wasm", "pvn_quad.png")
+TITLE = re.compile(r"^Brindlemox :: (\d+) fps   $")
+STOP = ["WM_CLOSE", "presenter closed", "WM_DESTROY", "WM_QUIT 0", "ended 0"]
+
+# The tile zoom shows the whole picture from 6000 ms of its own clock until
+# the starfield takes over at 8000 ms on the timeline. Both clocks start
+# within a few milliseconds of the first frame.
+WHOLE_PICTURE_FROM_MS = 6100
+WHOLE_PICTURE_UNTIL_MS = 7900
+
+# Reads the canvas in the page, with the time of the frame it shows, once the
+# show has run long enough; null before.
+READ_CANVAS = """
+const page = window.brindlemox;
+if (!page || page.firstFrameAt === null || page.lastFrameAt - page.firstFrameAt < arguments[0])
+  return null;
+const canvas = document.getElementById('screen');
+const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+let text = '';
+for (let i = 0; i < data.length; i += 0x8000)
+  text += String.fromCharCode.apply(null, data.subarray(i, i + 0x8000));
+return {pixels: btoa(text), shownAt: page.lastFrameAt - page.firstFrameAt,
+        width: canvas.width, height: canvas.height};
+"""
+
+
+def canvas_bytes_of_frame(raw):
+    """The canvas's RGBA bytes for a capture frame of bgr0 pixels."""
+    if len(raw) != WIDTH * HEIGHT * 4:
+        raise SystemExit(f"a reference frame has {len(raw)} bytes, not {WIDTH * HEIGHT * 4}")
+    rgba = bytearray(len(raw))
+    rgba[0::4] = raw[2::4]
+    rgba[1::4] = raw[1::4]
+    rgba[2::4] = raw[0::4]
+    rgba[3::4] = b"\xff" * (WIDTH * HEIGHT)
+    return bytes(rgba)
+
+
+def differing_pixels(a, b):
+    return sum(1 for i in range(0, len(a), 4) if a[i:i + 4] != b[i:i + 4])
+
+
+class PageTest(unittest.TestCase):
+    build_dir = picture_frame = black_frame = None
+
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.mkdtemp(prefix="brindlemox-page.")
+        served = os.path.join(cls.work, "served")
+        for folder, files in (("show", PAGE_FILES), ("nopicture", PAGE_FILES[:3]),
+                              ("nodevice", PAGE_FILES)):
+            os.makedirs(os.path.join(served, folder))
+            for name in files:
+                os.symlink(os.path.join(cls.build_dir, name), os.path.join(served, folder, name))
+        page = os.path.join(served, "nodevice", "index.html")
+        with open(os.path.join(cls.build_dir, "index.html")) as f:
+            html = f.read()
+        program = '<script src="brindlemox.js"></script>'
+        assert program in html
+        os.remove(page)
+        with open(page, "w") as f:
+            f.write(html.replace(program, "<script>document.getElementById('screen')"
+                                 ".transferControlToOffscreen();</script>\n" + program))
+
+        cls.server = subprocess.Popen(
+            ["bash", os.path.join(ROOT, "scripts", "serve-web.sh"), "0", served],
+            stdout=subprocess.PIPE, text=True)
+        line = cls.server.stdout.readline()
+        match = re.search(r"(http://127\.0\.0\.1:\d+/)", line)
+        if not match:
+            cls.server.kill()
+            raise SystemExit(f"serve-web.sh did not print a 127.0.0.1 address: {line!r}")
+        cls.base = match.group(1)
+
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--window-size=1024,768",
+                     "--disable-background-networking", "--disable-component-update",
+                     "--disable-sync", "--no-first-run", "--disable-quic",
+                     "--disable-default-apps", "--disable-extensions",
+                     "--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1",
+                     f"--user-data-dir={os.path.join(cls.work, 'profile')}"):
+            options.add_argument(flag)
+        try:
+            cls.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
+                                          options=options)
+        except Exception:
+            cls.server.kill()
+            raise
+        cls.driver.set_script_timeout(30)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()
+        cls.server.terminate()
+        cls.server.wait(10)
+        shutil.rmtree(cls.work, ignore_errors=True)
+
+    # Helpers.
+
+    def open(self, folder):
+        url = self.base + folder + "/"
+        self.assertTrue(url.startswith("http://127.0.0.1:"))
+        self.driver.get(url)
+
+    def page(self, expression):
+        return self.driver.execute_script("return " + expression)
+
+    def wait_for(self, expression, seconds=20, what=None):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            value = self.page(expression)
+            if value:
+                return value
+            time.sleep(0.05)
+        self.fail(f"waited {seconds} s for {what or expression}")
+
+    def wait_for_frames(self, count):
+        self.wait_for(f"window.brindlemox && window.brindlemox.framesPresented >= {count}",
+                      what=f"{count} frames")
+
+    def read_whole_picture(self):
+        """The canvas while the tile zoom shows the whole picture."""
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline:
+            shot = self.driver.execute_script(READ_CANVAS, WHOLE_PICTURE_FROM_MS)
+            if shot:
+                self.assertLess(shot["shownAt"], WHOLE_PICTURE_UNTIL_MS,
+                                "the page was read too late to see the tile zoom")
+                self.assertEqual((shot["width"], shot["height"]), (WIDTH, HEIGHT))
+                return base64.b64decode(shot["pixels"])
+            time.sleep(0.02)
+        self.fail("the show did not reach the whole picture")
+
+    def journal(self):
+        return [entry["what"] for entry in self.page("window.brindlemox.journal")]
+
+    def assert_stopped_in_order(self, expected):
+        self.wait_for("window.brindlemox.ended", what="the end of the show")
+        entries = self.page("window.brindlemox.journal")
+        self.assertEqual([e["what"] for e in entries], expected)
+        # Nothing was drawn once the close began.
+        self.assertEqual(len({e["frames"] for e in entries}), 1, entries)
+        frames = self.page("window.brindlemox.framesPresented")
+        self.assertEqual(entries[0]["frames"], frames)
+        time.sleep(0.3)
+        self.assertEqual(self.page("window.brindlemox.framesPresented"), frames)
+        self.assertTrue(self.page("document.getElementById('screen').hidden"))
+        self.assertTrue(self.page("document.getElementById('close').disabled"))
+        self.assertIn("The show has ended", self.page("document.getElementById('status').textContent"))
+
+    # The tests.
+
+    def test_show_draws_the_back_buffer_one_frame_per_animation_frame(self):
+        self.open("show")
+        self.wait_for_frames(2)
+        canvas = self.driver.find_element(By.ID, "screen")
+        first = canvas.screenshot_as_png
+        time.sleep(1.0)
+        second = canvas.screenshot_as_png
+        self.assertNotEqual(first, second, "two screenshots a second apart are the same")
+
+        # A key other than Escape is handled and changes nothing.
+        ActionChains(self.driver).send_keys("a").perform()
+        self.wait_for("window.brindlemox.journal.length > 0", what="the key's message")
+        self.assertEqual(self.journal(), ["WM_KEYDOWN 65"])
+
+        # The title element holds the text as set; document.title (what the
+        # browser shows) collapses the spaces at its end.
+        title = self.wait_for("/^Brindlemox :: \\d+ fps   $/.test(document.querySelector('title')"
+                              ".textContent) && document.querySelector('title').textContent",
+                              what="the frame rate in the title")
+        self.assertGreaterEqual(int(TITLE.match(title).group(1)), 1)
+        self.assertRegex(self.driver.title, r"^Brindlemox :: \d+ fps$")
+        self.assertRegex(self.page("document.getElementById('title').textContent"), TITLE)
+
+        # Each animation frame draws one frame; the first one is drawn as soon
+        # as set-up is done, before any animation frame.
+        counts = self.page("[window.brindlemox.framesPresented, window.brindlemox.animationFrames]")
+        self.assertEqual(counts[0], counts[1] + 1, counts)
+        print(f"\n  title {title!r} after {counts[0]} frames", end=" ", file=sys.stderr)
+
+        pixels = self.read_whole_picture()
+        expected = canvas_bytes_of_frame(self.picture_frame)
+        self.assertEqual(differing_pixels(pixels, expected), 0,
+                         "the canvas is not the capture tool's frame at 7000 ms")
+        self.assertFalse(self.page("window.brindlemox.ended"))
+        self.assertEqual(self.page("window.brindlemox.log"), [])
+
+    def test_escape_ends_the_show_in_order(self):
+        self.open("show")
+        self.wait_for_frames(30)
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.assert_stopped_in_order(["WM_KEYDOWN 27"] + STOP)
+        self.assertEqual(self.page("window.brindlemox.exitCode"), 0)
+
+    def test_close_button_ends_the_show_in_order(self):
+        self.open("show")
+        self.wait_for_frames(30)
+        self.driver.find_element(By.ID, "close").click()
+        self.assert_stopped_in_order(STOP)
+
+    def test_missing_picture_gives_black_tiles_and_one_line(self):
+        self.open("nopicture")
+        pixels = self.read_whole_picture()
+        self.assertEqual(pixels, canvas_bytes_of_frame(self.black_frame))
+        self.assertEqual(pixels, canvas_bytes_of_frame(bytes(WIDTH * HEIGHT * 4)))
+        self.assertEqual(self.page("window.brindlemox.log"),
+                         ['Brindlemox: cannot load picture "pvn_quad.png": file not found'])
+        self.assertFalse(self.page("window.brindlemox.ended"))
+
+    def test_device_failure_shows_the_error_line_and_draws_nothing(self):
+        self.open("nodevice")
+        self.wait_for("window.brindlemox && window.brindlemox.ended", what="the end of the show")
+        self.assertEqual(self.page("document.getElementById('error').textContent"),
+                         "QelGFX Fatal Error: Could not initialize graphics subsystem")
+        self.assertFalse(self.page("document.getElementById('error').hidden"))
+        self.assertEqual(self.page("window.brindlemox.framesPresented"), 0)
+        self.assertEqual(self.journal(), ["WM_CLOSE", "WM_DESTROY", "WM_QUIT 1", "ended 1"])
+        self.assertEqual(self.page("window.brindlemox.exitCode"), 1)
+        self.assertEqual(self.driver.title, "Brindlemox")
+
+
+def main():
+    if len(sys.argv) != 4:
+        raise SystemExit(__doc__)
+    PageTest.build_dir = os.path.abspath(sys.argv[1])
+    with open(sys.argv[2], "rb") as f:
+        PageTest.picture_frame = f.read()
+    with open(sys.argv[3], "rb") as f:
+        PageTest.black_frame = f.read()
+    canvas_bytes_of_frame(PageTest.picture_frame)
+    canvas_bytes_of_frame(PageTest.black_frame)
+    result = unittest.main(argv=[sys.argv[0], "-v"], exit=False).result
+    return 0 if result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
