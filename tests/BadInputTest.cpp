@@ -249,6 +249,20 @@ TEST(ProgramWithoutDisplay, SaysItCannotOpenAWindowAndExitsWithOne) {
   EXPECT_EQ(o.err.rfind("Brindlemox: cannot open a window: ", 0), 0u) << o.err;
   EXPECT_EQ(Lines(o.err), 1) << o.err;
 
+  // Set but empty, each names nothing: still no display, said at once
+  // (an empty SDL_VIDEODRIVER once let SDL draw into memory for ever).
+  for (const char* empty : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    SCOPED_TRACE(std::string(empty) + " set but empty");
+    std::vector<std::string> others;
+    for (const std::string& name : unset)
+      if (name != empty) others.push_back(name);
+    o = RunProgram({{BRINDLEMOX_PROGRAM_PATH}, others, {{empty, ""}}});
+    ASSERT_TRUE(o.exited) << "signal " << o.signal;
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.err, "Brindlemox: cannot open a window: no display found "
+                     "(is DISPLAY or WAYLAND_DISPLAY set?)\n");
+  }
+
   int display = 90;
   while (fs::exists("/tmp/.X11-unix/X" + std::to_string(display))) ++display;
   o = RunProgram({{BRINDLEMOX_PROGRAM_PATH},

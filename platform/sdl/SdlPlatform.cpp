@@ -59,21 +59,29 @@ SdlState& State() {
   return state;
 }
 
+// An environment variable set but empty counts as unset, as SDL and Xlib
+// take it: it names no driver and no display.
+bool IsSet(const char* name) {
+  const char* value = SDL_getenv(name);
+  return value != nullptr && value[0] != '\0';
+}
+
 bool EnsureVideo() {
   SdlState& s = State();
   if (s.videoReady) return true;
   if (s.videoFailed) return false;
   constexpr char kNoDisplay[] = "no display found (is DISPLAY or WAYLAND_DISPLAY set?)";
-  const bool driverChosen = SDL_getenv("SDL_VIDEODRIVER") != nullptr;
-  if (!driverChosen && SDL_getenv("DISPLAY") == nullptr && SDL_getenv("WAYLAND_DISPLAY") == nullptr) {
+  const bool driverChosen = IsSet("SDL_VIDEODRIVER");
+  if (!driverChosen && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) {
     s.lastError = kNoDisplay;
     s.videoFailed = true;
     return false;
   }
   // Without a Wayland compositor only X11 can work; asking for it alone spares
   // the user the Wayland library's complaints.
-  if (!driverChosen && SDL_getenv("WAYLAND_DISPLAY") == nullptr)
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  // (Overriding, since an empty SDL_VIDEODRIVER would otherwise win.)
+  if (!driverChosen && !IsSet("WAYLAND_DISPLAY"))
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     s.lastError = std::string("cannot reach the display (") + SDL_GetError() + ")";
     s.videoFailed = true;
