@@ -2,6 +2,7 @@
 
 #include <spng.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,13 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
+// System messages ("Too many levels of symbolic links") as our other
+// reasons are written, in lower case.
+std::string Lowercase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
 // The largest file we read at all: far above any picture within the limits.
 constexpr uintmax_t kMaxFileBytes = 256u << 20;
 
@@ -27,8 +35,13 @@ bool ReadWholeFile(const char* fileName, std::vector<unsigned char>& bytes,
                    std::string& reason) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(fileName, error);
-  if (!std::filesystem::exists(status)) {
+  if (status.type() == std::filesystem::file_type::not_found) {
     reason = "file not found";
+    return false;
+  }
+  // The name cannot be followed at all: a loop of symbolic links, say.
+  if (error) {
+    reason = Lowercase(error.message());
     return false;
   }
   if (!std::filesystem::is_regular_file(status)) {

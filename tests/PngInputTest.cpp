@@ -220,11 +220,30 @@ TEST_F(PngInputTest, AScreenWrittenByEncodePngFileReadsBackExactly) {
   EXPECT_EQ(load.pixels, pixels);
 }
 
-// Names that are no picture file at all: nothing there, or a directory.
-TEST_F(PngInputTest, AMissingFileOrADirectoryIsRefused) {
+// Names that are no picture file at all, each refused saying what it is:
+// nothing there (a link to nothing too), a directory, a loop of links.
+TEST_F(PngInputTest, AMissingFileADirectoryOrALinkLoopIsRefusedSayingWhichItIs) {
   fs::create_directory(dir / "folder.png");
-  for (const fs::path& file : {dir / "missing.png", dir / "folder.png"})
-    ExpectRefused(LoadInto(file), file);
+  fs::create_symlink(dir / "nowhere.png", dir / "dangling.png");
+  fs::create_symlink(dir / "loop-b.png", dir / "loop-a.png");
+  fs::create_symlink(dir / "loop-a.png", dir / "loop-b.png");
+  fs::create_symlink("self.png", dir / "self.png");
+  const struct {
+    const char* name;
+    std::string says;
+  } cases[] = {
+      {"missing.png", "file not found"},
+      {"dangling.png", "file not found"},
+      {"folder.png", "not a regular file"},
+      {"loop-a.png", "too many levels of symbolic links"},
+      {"self.png", "too many levels of symbolic links"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Load load = LoadInto(dir / c.name);
+    ExpectRefused(load, dir / c.name);
+    EXPECT_NE(load.said.find("\": " + c.says + "\n"), std::string::npos) << load.said;
+  }
 }
 
 TEST_F(PngInputTest, SidesUpTo8192AreReadAndLargerDeclaredSizesAreRefusedByName) {
