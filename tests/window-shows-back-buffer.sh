@@ -48,7 +48,12 @@ check_depth() {
   export DISPLAY=":$(cat "$work/display")"
   unset WAYLAND_DISPLAY SDL_VIDEODRIVER
 
-  "$program" >"$work/program.out" 2>&1 &
+  # Built with the sanitizers, the program still stops at their first
+  # report; but at exit the leak check finds what D-Bus and the OpenGL
+  # driver (unloaded by then, so it cannot even be named) keep for good
+  # once SDL has used them. Those are not ours, so here the leak check
+  # alone is off; the headless tests check the same shell for leaks.
+  ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" "$program" >"$work/program.out" 2>&1 &
   demo_pid=$!
   # The title first shows a frame rate at frame 15, a few milliseconds into
   # the timeline: the clock of the looks below starts there, not when the
