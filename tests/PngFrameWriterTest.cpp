@@ -121,7 +121,9 @@ TEST(PngFrameWriter, AFrameThatCannotBeWrittenIsNamedAndNothingAfterItIsWritten)
     }
     if (!failed) failed = !writer.Finish(error);
     ASSERT_TRUE(failed);
-    EXPECT_EQ(error, "cannot write " + blocked + ": Is a directory");
+    // The reason is the system's: "Is a directory" here, other words elsewhere.
+    EXPECT_EQ(error.rfind("cannot write " + blocked + ": ", 0), 0u) << error;
+    EXPECT_GT(error.size(), ("cannot write " + blocked + ": ").size()) << error;
     for (uint64_t j = 1; j <= 4; ++j) EXPECT_TRUE(fs::is_regular_file(PngFramePath(dir.path.string(), j))) << j;
     for (uint64_t j = 6; j <= 20; ++j) EXPECT_FALSE(fs::exists(PngFramePath(dir.path.string(), j))) << j;
     // Once failed, it stays failed, with the same error.
