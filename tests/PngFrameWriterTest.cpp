@@ -3,6 +3,8 @@
 // written stops everything after it.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -133,4 +135,14 @@ TEST(PngFrameWriter, AFrameThatCannotBeWrittenIsNamedAndNothingAfterItIsWritten)
     EXPECT_EQ(again, error);
     EXPECT_FALSE(writer.Finish(again));
   }
+}
+
+// A disk that fills up while the file is written fails the write, with the
+// system's reason, rather than leaving a short file reported as written.
+TEST(PngFrameWriter, AFullDiskFailsTheWriteWithItsReason) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  const std::vector<unsigned char> bytes(64 * 1024, 0x5A);
+  std::string reason;
+  EXPECT_FALSE(WriteWholeFile("/dev/full", bytes, reason));
+  EXPECT_EQ(reason, std::strerror(ENOSPC));
 }
