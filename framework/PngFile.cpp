@@ -2,6 +2,7 @@
 
 #include <spng.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,13 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
+// System messages ("Too many levels of symbolic links") as our other
+// reasons are written, in lower case.
+std::string Lowercase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
 // The largest file we read at all: far above any picture within the limits.
 constexpr uintmax_t kMaxFileBytes = 256u << 20;
 
@@ -27,8 +35,13 @@ bool ReadWholeFile(const char* fileName, std::vector<unsigned char>& bytes,
                    std::string& reason) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(fileName, error);
-  if (!std::filesystem::exists(status)) {
+  if (status.type() == std::filesystem::file_type::not_found) {
     reason = "file not found";
+    return false;
+  }
+  // The name cannot be followed at all: a loop of symbolic links, say.
+  if (error) {
+    reason = Lowercase(error.message());
     return false;
   }
   if (!std::filesystem::is_regular_file(status)) {
@@ -155,25 +168,37 @@ bool DecodePngFile(const char* fileName, DecodedPicture& picture, std::string& r
   return true;
 }
 
-bool EncodePngFile(const char* fileName, const uint32_t* pixels, int width, int height,
-                   std::string& reason) {
+namespace {
+
+// libspng's stream callback: the encoded bytes, appended to a vector.
+int AppendEncoded(spng_ctx*, void* user, void* data, size_t length) {
+  auto* png = static_cast<std::vector<unsigned char>*>(user);
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  png->insert(png->end(), bytes, bytes + length);
+  return 0;
+}
+
+}  // namespace
+
+bool EncodePng(const uint32_t* pixels, int width, int height, PngEffort effort,
+               std::vector<unsigned char>& png, std::string& reason) {
   std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
   for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
     rgb[i * 3 + 0] = static_cast<unsigned char>(pixels[i] >> 16);
     rgb[i * 3 + 1] = static_cast<unsigned char>(pixels[i] >> 8);
     rgb[i * 3 + 2] = static_cast<unsigned char>(pixels[i]);
   }
-  File file(std::fopen(fileName, "wb"));
-  if (!file) {
-    reason = std::strerror(errno);
-    return false;
-  }
   Context ctx(spng_ctx_new(SPNG_CTX_ENCODER));
   if (!ctx) {
     reason = "out of memory";
     return false;
   }
-  spng_set_png_file(ctx.get(), file.get());
+  png.clear();
+  spng_set_png_stream(ctx.get(), AppendEncoded, &png);
+  if (effort == PngEffort::Fast) {
+    spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, kFastPngCompressionLevel);
+    spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_UP);
+  }
   spng_ihdr header{};
   header.width = static_cast<uint32_t>(width);
   header.height = static_cast<uint32_t>(height);
@@ -186,12 +211,30 @@ bool EncodePngFile(const char* fileName, const uint32_t* pixels, int width, int 
     reason = spng_strerror(err);
     return false;
   }
-  ctx.reset();
-  const bool written = std::fflush(file.get()) == 0 && !std::ferror(file.get());
-  const bool closed = std::fclose(file.release()) == 0;
-  if (!written || !closed) {
+  return true;
+}
+
+bool WriteWholeFile(const char* fileName, const std::vector<unsigned char>& bytes,
+                    std::string& reason) {
+  File file(std::fopen(fileName, "wb"));
+  if (!file) {
     reason = std::strerror(errno);
     return false;
   }
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
+                       std::fflush(file.get()) == 0 && !std::ferror(file.get());
+  const int writeError = errno;
+  const bool closed = std::fclose(file.release()) == 0;
+  if (!written || !closed) {
+    reason = std::strerror(written ? errno : writeError);
+    return false;
+  }
   return true;
+}
+
+bool EncodePngFile(const char* fileName, const uint32_t* pixels, int width, int height,
+                   std::string& reason, PngEffort effort) {
+  std::vector<unsigned char> png;
+  return EncodePng(pixels, width, height, effort, png, reason) &&
+         WriteWholeFile(fileName, png, reason);
 }

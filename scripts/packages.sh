@@ -24,7 +24,8 @@ ensure_packages() {
 
 # What the program and its tests need to build on Debian 12.
 BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libspng-dev)
-TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev)
+# Xvfb, xdotool and ImageMagick read the SDL window back in the test suite.
+TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick)
 
 # apt-get source needs deb-src entries. They are made from the deb entries
 # the machine already has, so the sources come from the same archive; the

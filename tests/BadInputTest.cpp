@@ -19,6 +19,7 @@
 
 #include "tests/ShellHarness.h"
 #include "tools/capture/Capture.h"
+#include "tools/capture/PngFrameWriter.h"
 #include "tools/pngforge/PngForge.h"
 
 namespace fs = std::filesystem;
@@ -211,6 +212,19 @@ TEST(CaptureOutput, AnOutputDirectoryThatCannotBeMadeOrWrittenFailsWithOneLine) 
     EXPECT_EQ(o.err.rfind("brindlemox-capture: " + c.says, 0), 0u) << o.err;
   }
   EXPECT_TRUE(fs::is_regular_file(file));
+
+  // A frame in the middle that cannot be written: the frames before it are
+  // there, none after it, although they are encoded side by side.
+  const fs::path partly = scratch.path / "partly";
+  fs::create_directories(partly / "frame_000003.png");
+  o = Capture({"--frames", "1-10", "--out", partly.string()});
+  ASSERT_TRUE(o.exited) << "signal " << o.signal;
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(o.err, "brindlemox-capture: cannot write " + (partly / "frame_000003.png").string() +
+                       ": Is a directory\n");
+  EXPECT_TRUE(fs::is_regular_file(partly / "frame_000001.png"));
+  EXPECT_TRUE(fs::is_regular_file(partly / "frame_000002.png"));
+  for (uint64_t k = 4; k <= 10; ++k) EXPECT_FALSE(fs::exists(PngFramePath(partly.string(), k))) << k;
 }
 
 // `brindlemox-capture --raw | head -c 1000`, and a reader that is gone before
@@ -248,6 +262,20 @@ TEST(ProgramWithoutDisplay, SaysItCannotOpenAWindowAndExitsWithOne) {
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_EQ(o.err.rfind("Brindlemox: cannot open a window: ", 0), 0u) << o.err;
   EXPECT_EQ(Lines(o.err), 1) << o.err;
+
+  // Set but empty, each names nothing: still no display, said at once
+  // (an empty SDL_VIDEODRIVER once let SDL draw into memory for ever).
+  for (const char* empty : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    SCOPED_TRACE(std::string(empty) + " set but empty");
+    std::vector<std::string> others;
+    for (const std::string& name : unset)
+      if (name != empty) others.push_back(name);
+    o = RunProgram({{BRINDLEMOX_PROGRAM_PATH}, others, {{empty, ""}}});
+    ASSERT_TRUE(o.exited) << "signal " << o.signal;
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.err, "Brindlemox: cannot open a window: no display found "
+                     "(is DISPLAY or WAYLAND_DISPLAY set?)\n");
+  }
 
   int display = 90;
   while (fs::exists("/tmp/.X11-unix/X" + std::to_string(display))) ++display;

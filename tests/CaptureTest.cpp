@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "framework/PngFile.h"
 #include "platform/headless/HeadlessControl.h"
 #include "shell/ShellState.h"
 #include "tools/capture/Capture.h"
 #include "tools/capture/CaptureOptions.h"
+#include "tools/capture/PngFrameWriter.h"
 
 namespace fs = std::filesystem;
 
@@ -164,17 +167,43 @@ TEST(CaptureRun, AFailedWriteStopsTheRunWithExitCodeOne) {
   EXPECT_EQ(error, "disk full");
 }
 
-TEST(CaptureTool, WritesNumberedPngFiles) {
+// The tool's files, encoded on its worker threads, hold exactly the frames
+// the show renders: one of each effect and the tile zoom's still picture.
+TEST(CaptureTool, WritesNumberedPngFilesHoldingExactlyTheFramesRendered) {
+  const char* const list = "2,30,33,65,105,120";  // at 4 fps: 250, 7250, 8000, 16000, 26000, 29750 ms
   const fs::path dir = fs::temp_directory_path() / "brindlemox-capture-test";
   fs::remove_all(dir);
-  const std::string command = std::string(BRINDLEMOX_CAPTURE_PATH) +
-                              " --frames 2,9-10 --out " + dir.string() + " 2>/dev/null";
+  const std::string command = std::string(BRINDLEMOX_CAPTURE_PATH) + " --fps 4 --frames " + list +
+                              " --out " + dir.string() + " 2>/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
   std::vector<std::string> names;
   for (const fs::directory_entry& e : fs::directory_iterator(dir))
     names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"frame_000002.png", "frame_000009.png",
-                                             "frame_000010.png"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"frame_000002.png", "frame_000030.png",
+                                             "frame_000033.png", "frame_000065.png",
+                                             "frame_000105.png", "frame_000120.png"}));
+
+  std::map<uint64_t, std::vector<uint32_t>> rendered;
+  std::string error;
+  ASSERT_EQ(RunCapture(Parsed({"--fps", "4", "--frames", list, "--raw"}),
+                       [&](uint64_t k, const uint32_t* pixels, int w, int h, std::string&) {
+                         rendered[k].assign(pixels, pixels + static_cast<size_t>(w) * h);
+                         return true;
+                       },
+                       error),
+            0)
+      << error;
+  ASSERT_EQ(rendered.size(), 6u);
+  for (const auto& [k, pixels] : rendered) {
+    const fs::path file = dir / PngFramePath("", k);
+    SCOPED_TRACE(file.string());
+    DecodedPicture picture;
+    std::string reason;
+    ASSERT_TRUE(DecodePngFile(file.string().c_str(), picture, reason)) << reason;
+    EXPECT_EQ(picture.width, 640);
+    EXPECT_EQ(picture.height, 480);
+    EXPECT_TRUE(picture.pixels == pixels) << "the file differs from the frame rendered";
+  }
   fs::remove_all(dir);
 }

@@ -220,11 +220,38 @@ TEST_F(PngInputTest, AScreenWrittenByEncodePngFileReadsBackExactly) {
   EXPECT_EQ(load.pixels, pixels);
 }
 
-// Names that are no picture file at all: nothing there, or a directory.
-TEST_F(PngInputTest, AMissingFileOrADirectoryIsRefused) {
+// Names that are no picture file at all, each refused saying what it is:
+// nothing there (a link to nothing too), a directory, a loop of links.
+TEST_F(PngInputTest, AMissingFileADirectoryOrALinkLoopIsRefusedSayingWhichItIs) {
   fs::create_directory(dir / "folder.png");
-  for (const fs::path& file : {dir / "missing.png", dir / "folder.png"})
-    ExpectRefused(LoadInto(file), file);
+  // Where the system makes no symbolic links (Windows without the right to),
+  // the link cases are left out.
+  std::error_code linkError;
+  fs::create_symlink(dir / "nowhere.png", dir / "dangling.png", linkError);
+  const bool links = !linkError;
+  if (links) {
+    fs::create_symlink(dir / "loop-b.png", dir / "loop-a.png");
+    fs::create_symlink(dir / "loop-a.png", dir / "loop-b.png");
+    fs::create_symlink("self.png", dir / "self.png");
+  }
+  const struct {
+    const char* name;
+    bool isLink;
+    std::string says;
+  } cases[] = {
+      {"missing.png", false, "file not found"},
+      {"dangling.png", true, "file not found"},
+      {"folder.png", false, "not a regular file"},
+      {"loop-a.png", true, "too many levels of symbolic links"},
+      {"self.png", true, "too many levels of symbolic links"},
+  };
+  for (const auto& c : cases) {
+    if (c.isLink && !links) continue;
+    SCOPED_TRACE(c.name);
+    const Load load = LoadInto(dir / c.name);
+    ExpectRefused(load, dir / c.name);
+    EXPECT_NE(load.said.find("\": " + c.says + "\n"), std::string::npos) << load.said;
+  }
 }
 
 TEST_F(PngInputTest, SidesUpTo8192AreReadAndLargerDeclaredSizesAreRefusedByName) {

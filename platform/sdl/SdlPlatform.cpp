@@ -1,12 +1,24 @@
 // SDL2 backend: the default on Linux and other desktops.
 //
-// Depends on: SDL2 (video, events, message boxes, performance counter) and
-// POSIX clock_gettime for the tick count.
+// Depends on: SDL2 (video, events, message boxes, performance counter, and
+// the renderer only to learn what draws it and, with graphics hardware, to
+// present), the GL_RENDERER string of SDL's OpenGL renderer, and POSIX
+// clock_gettime for the tick count.
 // Cannot: set the window's outer size. The window manager owns the frame, so
 // the 640x480 asked for is the client area here, where Windows makes it the
 // outer size. Only the main window exists; its class has no icon, cursor or
-// brush of its own. Presenting scales the back buffer to the window with an
-// SDL streaming texture, without waiting for the display's refresh.
+// brush of its own.
+//
+// Presenting takes the cheapest path that shows the back buffer unchanged,
+// without waiting for the display's refresh. SDL's renderer is asked what it
+// would draw with, on a hidden probe window: where that is software (SDL's
+// own "software" renderer, or an OpenGL that names a software rasteriser such
+// as Mesa's llvmpipe) a GL texture would only add a copy and a draw on the
+// CPU, so the frame goes straight into the window surface (SDL's framebuffer
+// acceleration off: XShm on X11) with one blit, converted where the window's
+// pixel format is not 0x00RRGGBB and scaled where the window is not 640x480.
+// With graphics hardware an SDL streaming texture carries the frame. Where
+// one path cannot be had, the other is taken.
 #include <SDL.h>
 
 #include <ctime>
@@ -33,6 +45,10 @@ struct SdlState {
   WindowProcedure classProcedure = nullptr;
   std::unique_ptr<WindowRecord> window;
   EmulatedMessageQueue queue;
+  // Presenting: through the window surface (source wraps the back buffer)
+  // or through the renderer and its texture; at most one is set up.
+  bool surfacePath = false;
+  SDL_Surface* source = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
   std::string lastError;
@@ -43,21 +59,29 @@ SdlState& State() {
   return state;
 }
 
+// An environment variable set but empty counts as unset, as SDL and Xlib
+// take it: it names no driver and no display.
+bool IsSet(const char* name) {
+  const char* value = SDL_getenv(name);
+  return value != nullptr && value[0] != '\0';
+}
+
 bool EnsureVideo() {
   SdlState& s = State();
   if (s.videoReady) return true;
   if (s.videoFailed) return false;
   constexpr char kNoDisplay[] = "no display found (is DISPLAY or WAYLAND_DISPLAY set?)";
-  const bool driverChosen = SDL_getenv("SDL_VIDEODRIVER") != nullptr;
-  if (!driverChosen && SDL_getenv("DISPLAY") == nullptr && SDL_getenv("WAYLAND_DISPLAY") == nullptr) {
+  const bool driverChosen = IsSet("SDL_VIDEODRIVER");
+  if (!driverChosen && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) {
     s.lastError = kNoDisplay;
     s.videoFailed = true;
     return false;
   }
   // Without a Wayland compositor only X11 can work; asking for it alone spares
   // the user the Wayland library's complaints.
-  if (!driverChosen && SDL_getenv("WAYLAND_DISPLAY") == nullptr)
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  // (Overriding, since an empty SDL_VIDEODRIVER would otherwise win.)
+  if (!driverChosen && !IsSet("WAYLAND_DISPLAY"))
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     s.lastError = std::string("cannot reach the display (") + SDL_GetError() + ")";
     s.videoFailed = true;
@@ -224,14 +248,60 @@ uint32_t TickCountMs() {
                                static_cast<uint64_t>(now.tv_nsec) / 1000000u);
 }
 
-bool OpenPresenter(int width, int height) {
+namespace {
+
+// Names in GL_RENDERER of the rasterisers that draw GL on the CPU.
+bool NamesSoftwareRasteriser(const std::string& glRenderer) {
+  for (const char* name : {"llvmpipe", "softpipe", "Software Rasterizer", "SWR", "swrast",
+                           "GDI Generic", "SwiftShader"})
+    if (glRenderer.find(name) != std::string::npos) return true;
+  return false;
+}
+
+// Whether the renderer SDL made draws in software: its own name, or for
+// SDL's OpenGL renderers, the GL_RENDERER string of their context.
+bool DrawsInSoftware(SDL_Renderer* renderer) {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) != 0) return true;
+  const std::string name = info.name != nullptr ? info.name : "";
+  if (name == "software" || (info.flags & SDL_RENDERER_SOFTWARE) != 0) return true;
+  if (name.rfind("opengl", 0) != 0) return false;
+  // The renderer's context is current once SDL_CreateRenderer returns.
+  using GetString = const unsigned char* (*)(unsigned int);
+  constexpr unsigned int kGlRenderer = 0x1F01;
+  const auto glGetString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  if (glGetString == nullptr) return false;
+  const unsigned char* glRenderer = glGetString(kGlRenderer);
+  return glRenderer != nullptr &&
+         NamesSoftwareRasteriser(reinterpret_cast<const char*>(glRenderer));
+}
+
+// Whether SDL's renderer on this display draws in software, learnt on a
+// hidden window of its own, so that the main window is not turned into an
+// OpenGL one for the question. No renderer at all counts as software.
+bool RendererDrawsInSoftware() {
+  SDL_Window* probe = SDL_CreateWindow("", 0, 0, 16, 16, SDL_WINDOW_HIDDEN);
+  if (probe == nullptr) return true;
+  SDL_Renderer* renderer = SDL_CreateRenderer(probe, -1, 0);
+  const bool software = renderer == nullptr || DrawsInSoftware(renderer);
+  if (renderer != nullptr) SDL_DestroyRenderer(renderer);
+  SDL_DestroyWindow(probe);
+  return software;
+}
+
+bool OpenWindowSurface(SDL_Window* window) {
   SdlState& s = State();
-  WindowRecord* w = s.window.get();
-  if (w == nullptr || w->destroyed) {
-    s.lastError = "no window to present into";
+  if (SDL_GetWindowSurface(window) == nullptr) {
+    s.lastError = SDL_GetError();
     return false;
   }
-  s.renderer = SDL_CreateRenderer(w->sdlWindow, -1, 0);
+  s.surfacePath = true;
+  return true;
+}
+
+bool OpenRenderer(SDL_Window* window, int width, int height) {
+  SdlState& s = State();
+  s.renderer = SDL_CreateRenderer(window, -1, 0);
   if (s.renderer == nullptr) {
     s.lastError = SDL_GetError();
     return false;
@@ -247,8 +317,53 @@ bool OpenPresenter(int width, int height) {
   return true;
 }
 
-void PresentFrame(const uint32_t* pixels, int width, int) {
+// One blit of the back buffer into the window surface: a row copy where the
+// formats and sizes agree, otherwise SDL converts and scales (nearest pixel).
+void PresentThroughWindowSurface(SDL_Window* window, const uint32_t* pixels, int width,
+                                 int height) {
   SdlState& s = State();
+  // The surface is made anew by SDL after the window was resized.
+  SDL_Surface* target = SDL_GetWindowSurface(window);
+  if (target == nullptr) return;
+  if (s.source == nullptr || s.source->pixels != pixels || s.source->w != width ||
+      s.source->h != height) {
+    if (s.source != nullptr) SDL_FreeSurface(s.source);
+    s.source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels), width, height,
+                                                  32, width * 4, SDL_PIXELFORMAT_RGB888);
+    if (s.source == nullptr) return;
+  }
+  if (target->w == width && target->h == height)
+    SDL_BlitSurface(s.source, nullptr, target, nullptr);
+  else
+    SDL_BlitScaled(s.source, nullptr, target, nullptr);
+  SDL_UpdateWindowSurface(window);
+}
+
+}  // namespace
+
+bool OpenPresenter(int width, int height) {
+  SdlState& s = State();
+  WindowRecord* w = s.window.get();
+  if (w == nullptr || w->destroyed) {
+    s.lastError = "no window to present into";
+    return false;
+  }
+  // Before SDL first makes a window surface: a plain framebuffer, never one
+  // that SDL would draw through a GL texture itself.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  if (RendererDrawsInSoftware())
+    return OpenWindowSurface(w->sdlWindow) || OpenRenderer(w->sdlWindow, width, height);
+  return OpenRenderer(w->sdlWindow, width, height) || OpenWindowSurface(w->sdlWindow);
+}
+
+void PresentFrame(const uint32_t* pixels, int width, int height) {
+  SdlState& s = State();
+  WindowRecord* w = s.window.get();
+  if (w == nullptr || w->destroyed) return;
+  if (s.surfacePath) {
+    PresentThroughWindowSurface(w->sdlWindow, pixels, width, height);
+    return;
+  }
   if (s.texture == nullptr) return;
   SDL_UpdateTexture(s.texture, nullptr, pixels, width * 4);
   SDL_RenderCopy(s.renderer, s.texture, nullptr, nullptr);
@@ -257,10 +372,13 @@ void PresentFrame(const uint32_t* pixels, int width, int) {
 
 void ClosePresenter() {
   SdlState& s = State();
+  if (s.source != nullptr) SDL_FreeSurface(s.source);
   if (s.texture != nullptr) SDL_DestroyTexture(s.texture);
   if (s.renderer != nullptr) SDL_DestroyRenderer(s.renderer);
+  s.source = nullptr;
   s.texture = nullptr;
   s.renderer = nullptr;
+  s.surfacePath = false;
 }
 
 const char* LastErrorText() { return State().lastError.c_str(); }

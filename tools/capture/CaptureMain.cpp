@@ -1,5 +1,7 @@
 // brindlemox-capture: records the presentation frame by frame, as PNG files
-// or as raw bgr0 video on standard output for ffmpeg.
+// or as raw bgr0 video on standard output for ffmpeg. The show runs on this
+// one thread either way; PNG files are encoded on worker threads
+// (PngFrameWriter), while raw video starts no thread at all.
 #include <unistd.h>
 #ifdef _WIN32
 #include <fcntl.h>
@@ -9,25 +11,15 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "framework/PngFile.h"
 #include "tools/capture/Capture.h"
 #include "tools/capture/CaptureOptions.h"
+#include "tools/capture/PngFrameWriter.h"
 
 namespace {
-
-bool WritePngFrame(const std::string& dir, uint64_t frame, const uint32_t* pixels, int width,
-                   int height, std::string& error) {
-  char name[32];
-  std::snprintf(name, sizeof name, "frame_%06llu.png", static_cast<unsigned long long>(frame));
-  const std::string path = (std::filesystem::path(dir) / name).string();
-  std::string reason;
-  if (EncodePngFile(path.c_str(), pixels, width, height, reason)) return true;
-  error = "cannot write " + path + ": " + reason;
-  return false;
-}
 
 // Memory order B, G, R, 0 per pixel, rows from the top: ffmpeg's bgr0.
 bool WriteRawFrame(const uint32_t* pixels, int width, int height, std::vector<unsigned char>& buffer,
@@ -83,10 +75,16 @@ int main(int argc, char** argv) {
   }
 
   std::vector<unsigned char> rawBuffer;
+  std::unique_ptr<PngFrameWriter> pngWriter;
+  if (!options.raw) {
+    const unsigned workers = PngFrameWriter::DefaultWorkers();
+    pngWriter = std::make_unique<PngFrameWriter>(options.outDir, workers,
+                                                 PngFrameWriter::DefaultMaxFramesHeld(workers));
+  }
   const FrameSink sink = [&](uint64_t frame, const uint32_t* pixels, int width, int height,
                              std::string& sinkError) {
     if (options.raw) return WriteRawFrame(pixels, width, height, rawBuffer, sinkError);
-    return WritePngFrame(options.outDir, frame, pixels, width, height, sinkError);
+    return pngWriter->Write(frame, pixels, width, height, sinkError);
   };
 
   std::function<void(uint64_t, uint64_t)> progress;
@@ -100,6 +98,9 @@ int main(int argc, char** argv) {
   }
 
   int exitCode = RunCapture(options, sink, error, progress);
+  // The last frames may still be encoding: every file is written before the
+  // tool says it is done.
+  if (exitCode == 0 && pngWriter && !pngWriter->Finish(error)) exitCode = 1;
   if (exitCode == 0 && options.raw && std::fflush(stdout) != 0) {
     error = "cannot write to standard output";
     exitCode = 1;
