@@ -151,6 +151,16 @@ class ProgramProcess {
 };
 
 bool Anything(HWND) { return true; }
+
+// A message box's text, in the static control Windows gives the id 0xFFFF.
+std::string BoxText(HWND box) {
+  char text[128] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  return text;
+}
+
+// A message box is made hidden and filled in before it is shown.
+bool ShownWithItsText(HWND box) { return IsWindowVisible(box) && !BoxText(box).empty(); }
 bool ShowsTheFrameRate(HWND window) { return TitleOf(window).rfind("Brindlemox :: ", 0) == 0; }
 
 // Runs the show until its title gives the frame rate, then presses Escape;
@@ -170,12 +180,10 @@ long RunUntilTheFrameRateThenEscape(const ProgramProcess& program) {
 TEST(ProgramProcess, WhenTheDeviceCannotBeMadeTheBoxSaysSoAndTheExitCodeIsOne) {
   ProgramProcess program(BuildFolder() / "brindlemox.exe", BuildFolder(), SW_HIDE);
   ASSERT_TRUE(program.started);
-  const HWND box = program.WaitForWindow("#32770", Anything);
+  const HWND box = program.WaitForWindow("#32770", ShownWithItsText);
   ASSERT_NE(box, nullptr) << program.Said();
-  char text[128] = {};
-  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
   EXPECT_EQ(TitleOf(box), "QelGFX Fatal Error");
-  EXPECT_STREQ(text, "Could not initialize graphics subsystem");
+  EXPECT_EQ(BoxText(box), "Could not initialize graphics subsystem");
   const HWND window = program.WaitForWindow("QelWin", Anything);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(TitleOf(window), "Brindlemox");
