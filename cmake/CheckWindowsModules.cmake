@@ -6,10 +6,15 @@
 # - no module needs a DLL but the system's, the device module and the
 #   toolchain's RUNTIME_DLLS (comma-separated), so the statically linked
 #   runtime really is linked in. TESTS (comma-separated) are checked so too.
+# Given SHIPPED instead, a folder as a user gets it (the unpacked release
+# zip), DEVICE and PROGRAM are the ones in that folder, and every module in
+# it (.exe and .dll) must need no DLL but the system's and those in the same
+# folder: what is shipped is all the program and the capture tool need.
 cmake_minimum_required(VERSION 3.25)
 
 # Run with cmake -DOBJDUMP=... -DDEVICE=... -DPROGRAM=... -DTESTS=...
 #   [-DRUNTIME_DLLS=...] -P CheckWindowsModules.cmake
+# or with cmake -DOBJDUMP=... -DSHIPPED=folder -P CheckWindowsModules.cmake
 
 function(read_tables module out)
   execute_process(COMMAND "${OBJDUMP}" -p "${module}" OUTPUT_VARIABLE text
@@ -33,6 +38,29 @@ function(imported_dlls tables out)
 endfunction()
 
 string(REPLACE "," ";" runtime_dlls "${RUNTIME_DLLS}")
+string(REPLACE "," ";" tests "${TESTS}")
+if(SHIPPED)
+  # The DLLs of the folder are the only ones the modules may bring along.
+  set(DEVICE "${SHIPPED}/QelGFX36.dll")
+  set(PROGRAM "${SHIPPED}/brindlemox.exe")
+  foreach(required IN ITEMS DEVICE PROGRAM)
+    if(NOT EXISTS "${${required}}")
+      message(FATAL_ERROR "${SHIPPED} has no ${${required}}")
+    endif()
+  endforeach()
+  file(GLOB shipped_modules LIST_DIRECTORIES false "${SHIPPED}/*.exe" "${SHIPPED}/*.dll")
+  set(runtime_dlls)
+  set(tests)
+  foreach(module IN LISTS shipped_modules)
+    get_filename_component(name "${module}" NAME)
+    if(name MATCHES "\\.dll$")
+      list(APPEND runtime_dlls "${name}")
+    endif()
+    if(NOT module STREQUAL DEVICE AND NOT module STREQUAL PROGRAM)
+      list(APPEND tests "${module}")
+    endif()
+  endforeach()
+endif()
 string(TOLOWER "${runtime_dlls}" runtime_dlls)
 set(system_dlls kernel32.dll user32.dll gdi32.dll msvcrt.dll)
 
@@ -68,7 +96,6 @@ if(NOT "qelgfx36.dll" IN_LIST program_dlls)
 endif()
 check_imports("${PROGRAM}" "qelgfx36.dll")
 
-string(REPLACE "," ";" tests "${TESTS}")
 foreach(module IN LISTS tests)
   check_imports("${module}" "qelgfx36.dll")
 endforeach()

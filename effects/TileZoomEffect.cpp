@@ -37,6 +37,7 @@
 // surface keeps the black it was created with.
 #include "effects/TileZoomEffect.h"
 
+#include "framework/DataFiles.h"
 #include "framework/Helpers.h"
 
 namespace {
@@ -69,7 +70,7 @@ double TileZoomProgress(uint32_t ms) {
 TileZoomEffect::TileZoomEffect(QelGFX* owner) : picture(nullptr), tiles{} {
   CreateOwnSurface(owner, kWidth, kHeight);
   device->CreateSurface(static_cast<uint16_t>(width), static_cast<uint16_t>(height), &picture);
-  device->LoadPNG(kPictureFile, picture);
+  device->LoadPNG(LocateDataFile(kPictureFile).c_str(), picture);
   if (picture != nullptr) picture->PageLock(0);
 
   const int32_t columns[4] = {0, width / 3, 2 * (width / 3), width};

@@ -21,7 +21,8 @@ class TileZoomEffect : public Effect {
   static constexpr int kTileCount = 6;
 
   // Creates the 640x480 work surface, and a 640x480 picture surface into
-  // which "pvn_quad.png" is loaded from the working directory. A missing or
+  // which "pvn_quad.png" is loaded from the working directory (or, when that
+  // has none, from beside the program: framework/DataFiles.h). A missing or
   // unreadable file leaves the picture black; the effect then shows black
   // tiles.
   explicit TileZoomEffect(QelGFX* owner);

@@ -124,4 +124,10 @@ void ClosePresenter();
 // Why the last call that could fail did fail.
 const char* LastErrorText();
 
+// The folder that holds the running program's own file, as an absolute path
+// ending in a path separator; empty when it cannot be told, and on the
+// headless backend until its driver sets one. The program looks for its data
+// files there when the working directory has none (framework/DataFiles.h).
+const char* ProgramDirectory();
+
 }  // namespace platform

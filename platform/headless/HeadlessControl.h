@@ -32,7 +32,7 @@ struct WindowRecordView {
 
 // Everything back to its starting state: no window, no queued messages,
 // counter 0 at 1,000,000 ticks a second, tick count 0, screen 1024x768,
-// nothing recorded, no failures injected, no hooks.
+// nothing recorded, no failures injected, no hooks, no program directory.
 void Reset();
 
 void SetPerformanceCounter(int64_t count);
@@ -44,6 +44,11 @@ void SetScreenSize(int width, int height);
 void FailWindowCreation(bool fail);
 void FailPresenter(bool fail);
 void FailMessageBoxes(bool fail);
+
+// What ProgramDirectory() returns. Empty by default, so that the program
+// finds its data files in the working directory only, wherever the driver's
+// own file lies (the capture tool reads the picture there alone).
+void SetProgramDirectory(std::string directory);
 
 // Input as a user would give it: a message queued for the main window.
 void PostInput(uint32_t message, uintptr_t wParam, intptr_t lParam);

@@ -46,6 +46,7 @@ struct HeadlessState {
   std::function<void()> destroyHook;
   std::function<void()> messageBoxHook;
   std::string lastError;
+  std::string programDirectory;
 };
 
 // Constructed on first use, so that static objects of the program (the
@@ -181,6 +182,8 @@ void ClosePresenter() { State().presenterOpen = false; }
 
 const char* LastErrorText() { return State().lastError.c_str(); }
 
+const char* ProgramDirectory() { return State().programDirectory.c_str(); }
+
 namespace headless {
 
 void Reset() { State() = HeadlessState{}; }
@@ -198,6 +201,10 @@ void SetScreenSize(int width, int height) {
 void FailWindowCreation(bool fail) { State().failWindow = fail; }
 void FailPresenter(bool fail) { State().failPresenter = fail; }
 void FailMessageBoxes(bool fail) { State().failMessageBoxes = fail; }
+
+void SetProgramDirectory(std::string directory) {
+  State().programDirectory = std::move(directory);
+}
 
 void PostInput(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   PostWindowMessage(State().window.get(), message, wParam, lParam);

@@ -1,9 +1,9 @@
 // SDL2 backend: the default on Linux and other desktops.
 //
-// Depends on: SDL2 (video, events, message boxes, performance counter, and
-// the renderer only to learn what draws it and, with graphics hardware, to
-// present), the GL_RENDERER string of SDL's OpenGL renderer, and POSIX
-// clock_gettime for the tick count.
+// Depends on: SDL2 (video, events, message boxes, performance counter, the
+// program's own folder, and the renderer only to learn what draws it and,
+// with graphics hardware, to present), the GL_RENDERER string of SDL's
+// OpenGL renderer, and POSIX clock_gettime for the tick count.
 // Cannot: set the window's outer size. The window manager owns the frame, so
 // the 640x480 asked for is the client area here, where Windows makes it the
 // outer size. Only the main window exists; its class has no icon, cursor or
@@ -382,6 +382,18 @@ void ClosePresenter() {
 }
 
 const char* LastErrorText() { return State().lastError.c_str(); }
+
+const char* ProgramDirectory() {
+  // SDL reads it once from the system (/proc/self/exe on Linux), with the
+  // separator at the end; it needs no SDL_Init.
+  static const std::string directory = [] {
+    char* base = SDL_GetBasePath();
+    std::string path = base != nullptr ? base : "";
+    SDL_free(base);
+    return path;
+  }();
+  return directory.c_str();
+}
 
 void ShutdownSdl() {
   ClosePresenter();

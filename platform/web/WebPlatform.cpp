@@ -369,6 +369,10 @@ void ClosePresenter() {
 
 const char* LastErrorText() { return State().lastError.c_str(); }
 
+// The page has no folder of its own to look in: the picture is fetched into
+// the working directory before the program starts, which is where it is read.
+const char* ProgramDirectory() { return ""; }
+
 namespace web {
 
 void EndShow(int exitCode) {

@@ -2,8 +2,9 @@
 //
 // Depends on: USER32 (window class and window, message queue, window
 // procedure, title, message box), GDI32 (the black stock brush) and KERNEL32
-// (performance counter, tick count). Each platform call is the Win32 call of
-// the same purpose, with its arguments passed through.
+// (performance counter, tick count, the program file's path). Each platform
+// call is the Win32 call of the same purpose, with its arguments passed
+// through.
 //
 // A WindowHandle is the HWND itself. Windows calls a window procedure as a
 // WNDPROC; the program's procedure has the platform's signature, so every
@@ -167,5 +168,27 @@ int64_t PerformanceFrequency() {
 uint32_t TickCountMs() { return GetTickCount(); }
 
 const char* LastErrorText() { return LastError().c_str(); }
+
+const char* ProgramDirectory() {
+  // The program file's path as Windows gives it, in the ANSI code page that
+  // fopen takes, cut after the last separator. A path longer than the buffer
+  // comes back cut short, so the buffer grows until it fits.
+  static const std::string directory = [] {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+      const DWORD length =
+          GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+      if (length == 0) return std::string();
+      if (length < path.size()) {
+        path.resize(length);
+        break;
+      }
+      path.resize(path.size() * 2);
+    }
+    const size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+  }();
+  return directory.c_str();
+}
 
 }  // namespace platform

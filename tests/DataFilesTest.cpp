@@ -1,0 +1,149 @@
+// Where the program finds its picture: the working directory first, then
+// beside the program's file, then the share folder of an installed tree; and
+// only the working directory while no program directory is known (the
+// headless backend's default, which the capture tool runs on).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "effects/TileZoomEffect.h"
+#include "framework/DataFiles.h"
+#include "framework/PngFile.h"
+#include "tests/ShellHarness.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kName[] = "pvn_quad.png";
+
+// An installed tree under a fresh temporary folder, made of PREFIX/bin,
+// PREFIX/share/brindlemox and a working directory of its own, which is the
+// process's working directory for the scope.
+class InstalledTree {
+ public:
+  InstalledTree()
+      : root(fs::temp_directory_path() /
+             ("brindlemox-datafiles-" +
+              std::string(testing::UnitTest::GetInstance()->current_test_info()->name()))),
+        saved(fs::current_path()) {
+    fs::remove_all(root);
+    for (const fs::path& folder : {Work(), Bin(), Share()}) fs::create_directories(folder);
+    fs::current_path(Work());
+  }
+  ~InstalledTree() {
+    fs::current_path(saved);
+    fs::remove_all(root);
+  }
+  InstalledTree(const InstalledTree&) = delete;
+  InstalledTree& operator=(const InstalledTree&) = delete;
+
+  fs::path Work() const { return root / "work"; }
+  fs::path Bin() const { return root / "prefix" / "bin"; }
+  fs::path Share() const { return root / "prefix" / "share" / "brindlemox"; }
+  // Bin() as ProgramDirectory() gives it: with the separator at the end.
+  std::string ProgramDirectory() const { return (Bin() / "").string(); }
+
+  const fs::path root;
+
+ private:
+  const fs::path saved;
+};
+
+// A one-pixel picture of one colour.
+void WritePicture(const fs::path& file, uint32_t colour) {
+  std::string reason;
+  ASSERT_TRUE(EncodePngFile(file.string().c_str(), &colour, 1, 1, reason)) << reason;
+}
+
+bool SameFile(const std::string& found, const fs::path& expected) {
+  std::error_code error;
+  return fs::equivalent(found, expected, error);
+}
+
+}  // namespace
+
+TEST(DataFiles, TheWorkingDirectoryComesFirstThenBesideTheProgramThenTheShareFolder) {
+  enum Place { kWork, kBin, kShare, kNowhere };
+  const struct Case {
+    const char* name;
+    std::vector<Place> holding;  // where a picture lies
+    Place found;
+  } cases[] = {
+      {"everywhere", {kWork, kBin, kShare}, kWork},
+      {"beside the program and in share", {kBin, kShare}, kBin},
+      {"only in share", {kShare}, kShare},
+      {"in the working directory and in share", {kWork, kShare}, kWork},
+      {"nowhere", {}, kNowhere},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ShellHarness::Fresh();
+    InstalledTree tree;
+    platform::headless::SetProgramDirectory(tree.ProgramDirectory());
+    const fs::path folders[] = {tree.Work(), tree.Bin(), tree.Share()};
+    for (Place p : c.holding) WritePicture(folders[p] / kName, 0x123456);
+
+    const std::string found = LocateDataFile(kName);
+    if (c.found == kNowhere) {
+      EXPECT_EQ(found, kName);
+    } else {
+      EXPECT_TRUE(SameFile(found, folders[c.found] / kName)) << found;
+    }
+  }
+  ShellHarness::Fresh();
+}
+
+// What is there is taken, usable or not, so that the user hears about the
+// file in the working directory instead of silently seeing another one.
+TEST(DataFiles, ABrokenFileInTheWorkingDirectoryIsNotPassedOver) {
+  ShellHarness::Fresh();
+  InstalledTree tree;
+  platform::headless::SetProgramDirectory(tree.ProgramDirectory());
+  WritePicture(tree.Share() / kName, 0x123456);
+  std::ofstream(kName, std::ios::binary) << "not a picture";
+  EXPECT_EQ(LocateDataFile(kName), kName);
+#ifndef _WIN32
+  fs::remove(kName);
+  fs::create_symlink("nowhere.png", kName);
+  EXPECT_EQ(LocateDataFile(kName), kName);
+#endif
+  ShellHarness::Fresh();
+}
+
+TEST(DataFiles, WithoutAProgramDirectoryOnlyTheWorkingDirectoryCounts) {
+  ShellHarness::Fresh();
+  InstalledTree tree;
+  WritePicture(tree.Bin() / kName, 0x123456);
+  WritePicture(tree.Share() / kName, 0x123456);
+  EXPECT_EQ(std::string(platform::ProgramDirectory()), "");
+  EXPECT_EQ(DataFilePlaces(kName, ""), std::vector<std::string>{kName});
+  EXPECT_EQ(LocateDataFile(kName), kName);
+}
+
+// The tile zoom of an installed program started in another folder shows the
+// picture of the share folder, and says nothing.
+TEST(DataFiles, TheTileZoomOfAnInstalledProgramLoadsThePictureFromTheShareFolder) {
+  ShellHarness::Fresh();
+  InstalledTree tree;
+  platform::headless::SetProgramDirectory(tree.ProgramDirectory());
+  WritePicture(tree.Share() / kName, 0x123456);
+
+  testing::internal::CaptureStderr();
+  QelGFX* device = new QelGFX(640, 480, 32, 2, 2);
+  auto* effect = new TileZoomEffect(device);
+  const std::string said = testing::internal::GetCapturedStderr();
+  const uint32_t* pixels = effect->picture->Pixels();
+  const bool allPicture =
+      std::all_of(pixels, pixels + 640 * 480, [](uint32_t p) { return p == 0x123456u; });
+  delete effect;
+  delete device;
+  ShellHarness::Fresh();
+
+  EXPECT_TRUE(allPicture);
+  EXPECT_EQ(said, "");
+}

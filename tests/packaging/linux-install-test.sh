@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The Linux install and package, as a user gets them:
+#   - `cmake --install` lays out PREFIX/bin/brindlemox, bin/brindlemox-capture
+#     and share/brindlemox/pvn_quad.png, and nothing else;
+#   - the .tar.gz holds the same files in one folder named like it;
+#   - the installed program finds its picture from any working directory, in
+#     ../share/brindlemox or beside itself; without it, it says so in one line
+#     and the show runs on;
+#   - the installed capture tool, started where the picture lies, records the
+#     same frames as the build's.
+# The program runs on SDL's dummy video driver (no display needed) and is
+# ended with SIGTERM, which SDL turns into a close request: exit code 0.
+#
+# Usage: linux-install-test.sh CMAKE CPACK BUILD_DIR PACKAGE_NAME
+set -euo pipefail
+cmake=$1 cpack=$2 build=$3 name=$4
+scratch=$(mktemp -d /tmp/brindlemox-install.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+fail() {
+  echo "FAILED: $*" >&2
+  failures=$((failures + 1))
+}
+
+files_under() { (cd "$1" && find . -type f -o -type l | sed 's|^\./||' | sort); }
+expected=$'bin/brindlemox\nbin/brindlemox-capture\nshare/brindlemox/pvn_quad.png'
+
+prefix=$scratch/prefix
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+[ "$(files_under "$prefix")" = "$expected" ] ||
+  fail "cmake --install laid out: $(files_under "$prefix" | tr '\n' ' ')"
+
+"$cpack" --config "$build/CPackConfig.cmake" -B "$scratch/package" >/dev/null
+mkdir "$scratch/unpacked"
+tar -xzf "$scratch/package/$name.tar.gz" -C "$scratch/unpacked"
+[ "$(ls "$scratch/unpacked")" = "$name" ] ||
+  fail "the archive does not hold one folder $name: $(ls "$scratch/unpacked" | tr '\n' ' ')"
+[ "$(files_under "$scratch/unpacked/$name")" = "$expected" ] ||
+  fail "the archive holds: $(files_under "$scratch/unpacked/$name" | tr '\n' ' ')"
+
+# Runs PROGRAM in the folder DIR until SDL has taken over SIGTERM, then sends
+# it; sets `said` (its standard error) and `code` (its exit code).
+run_in() {
+  local dir=$1 program=$2 pid mask
+  (cd "$dir" && SDL_VIDEODRIVER=dummy exec "$program" </dev/null >/dev/null 2>"$scratch/said") &
+  pid=$!
+  for _ in $(seq 400); do
+    mask=$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
+    [ -n "$mask" ] && (( (16#$mask >> 14) & 1 )) && break
+    sleep 0.05
+  done
+  kill -TERM "$pid" 2>/dev/null || true
+  code=0
+  wait "$pid" || code=$?
+  said=$(cat "$scratch/said")
+}
+
+expect_run() {  # LABEL DIR PROGRAM EXPECTED_STDERR
+  run_in "$2" "$3"
+  [ "$code" -eq 0 ] || fail "$1: exit code $code ($said)"
+  [ "$said" = "$4" ] || fail "$1: said \"$said\", expected \"$4\""
+}
+
+missing='Brindlemox: cannot load picture "pvn_quad.png": file not found'
+mkdir "$scratch/elsewhere" "$scratch/alone"
+expect_run "installed, started elsewhere" "$scratch/elsewhere" "$prefix/bin/brindlemox" ""
+expect_run "unpacked, started elsewhere" "$scratch/elsewhere" \
+  "$scratch/unpacked/$name/bin/brindlemox" ""
+cp "$prefix/bin/brindlemox" "$scratch/alone/"
+expect_run "without its picture" "$scratch/elsewhere" "$scratch/alone/brindlemox" "$missing"
+cp "$prefix/share/brindlemox/pvn_quad.png" "$scratch/alone/"
+expect_run "with the picture beside it" "$scratch/elsewhere" "$scratch/alone/brindlemox" ""
+
+# Frame 420 (7 s into the tile zoom) of the installed tool and of the build's.
+(cd "$prefix/share/brindlemox" && "$prefix/bin/brindlemox-capture" --frames 420 --raw) \
+  >"$scratch/installed.raw"
+(cd "$build" && ./brindlemox-capture --frames 420 --raw) >"$scratch/built.raw"
+[ -s "$scratch/built.raw" ] && cmp -s "$scratch/installed.raw" "$scratch/built.raw" ||
+  fail "the installed capture tool records other frames than the build's"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "the install and the package hold the program, and it finds its picture"
