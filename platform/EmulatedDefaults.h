@@ -1,9 +1,10 @@
-// What the backends that have no window system of their own to do it (SDL
-// and headless) share: the thread's message queue and the default handling of
-// window messages.
+// What the backends that have no window system of their own to do it (SDL,
+// web and headless) share: the thread's message queue, the window class and
+// the default handling of window messages.
 #pragma once
 
 #include <deque>
+#include <string>
 
 #include "platform/Platform.h"
 
@@ -38,6 +39,27 @@ class EmulatedMessageQueue {
 
  private:
   std::deque<Message> queue_;
+};
+
+// The one window class the program registers, kept by name.
+class EmulatedWindowClass {
+ public:
+  // RegisterClassExA: false for a class without a name or a procedure.
+  bool Register(const WindowClass& windowClass) {
+    if (windowClass.className == nullptr || windowClass.procedure == nullptr) return false;
+    name_ = windowClass.className;
+    procedure_ = windowClass.procedure;
+    return true;
+  }
+
+  // The procedure of the class of that name; null when none was registered.
+  WindowProcedure ProcedureOf(const char* className) const {
+    return className != nullptr && className == name_ ? procedure_ : nullptr;
+  }
+
+ private:
+  std::string name_;
+  WindowProcedure procedure_ = nullptr;
 };
 
 // Behaves as Windows' DefWindowProcA does for the messages the program meets:

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/ScratchDirectory.h"
 #include "tests/ShellHarness.h"
 #include "tools/capture/Capture.h"
 #include "tools/capture/PngFrameWriter.h"
@@ -117,24 +118,11 @@ Outcome Capture(std::vector<std::string> args, int stdoutFd = -1, long readThenC
 long Lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
 
 // A fresh directory for the test, removed afterwards.
-struct ScratchDir {
-  ScratchDir() : path(fs::temp_directory_path() /
-                      ("brindlemox-bad-" + std::string(testing::UnitTest::GetInstance()
-                                                           ->current_test_info()
-                                                           ->name()))) {
-    fs::remove_all(path);
-    fs::create_directories(path);
-  }
-  ~ScratchDir() { fs::remove_all(path); }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  fs::path path;
-};
 
 }  // namespace
 
 TEST(CaptureCommandLine, ABadOptionOrValueExitsWithTwoAndTheUsageAndWritesNothing) {
-  ScratchDir scratch;
+  ScratchDirectory scratch;
   const std::string out = (scratch.path / "frames").string();
   // One of each kind: unknown option, value missing, value out of range,
   // and no output chosen (every message is checked in CaptureTest).
@@ -184,7 +172,7 @@ TEST(CaptureCommandLine, RawVideoToATerminalIsRefusedWithTwo) {
 
 // A control first: the same command writes its frames into a fresh directory.
 TEST(CaptureOutput, AnOutputDirectoryThatCannotBeMadeOrWrittenFailsWithOneLine) {
-  ScratchDir scratch;
+  ScratchDirectory scratch;
   const fs::path good = scratch.path / "made" / "here";
   Outcome o = Capture({"--frames", "1,2", "--out", good.string()});
   EXPECT_EQ(o.exitCode, 0) << o.err;
@@ -291,7 +279,7 @@ TEST(ProgramWithoutDisplay, SaysItCannotOpenAWindowAndExitsWithOne) {
 namespace {
 
 // The program's working directory for the scope: a scratch directory.
-struct InScratchDir : ScratchDir {
+struct InScratchDir : ScratchDirectory {
   InScratchDir() : saved(fs::current_path()) { fs::current_path(path); }
   ~InScratchDir() { fs::current_path(saved); }
   fs::path saved;

@@ -13,6 +13,7 @@
 #include "effects/TileZoomEffect.h"
 #include "framework/DataFiles.h"
 #include "framework/PngFile.h"
+#include "tests/ScratchDirectory.h"
 #include "tests/ShellHarness.h"
 
 namespace fs = std::filesystem;
@@ -26,19 +27,11 @@ constexpr char kName[] = "pvn_quad.png";
 // process's working directory for the scope.
 class InstalledTree {
  public:
-  InstalledTree()
-      : root(fs::temp_directory_path() /
-             ("brindlemox-datafiles-" +
-              std::string(testing::UnitTest::GetInstance()->current_test_info()->name()))),
-        saved(fs::current_path()) {
-    fs::remove_all(root);
+  InstalledTree() : saved(fs::current_path()) {
     for (const fs::path& folder : {Work(), Bin(), Share()}) fs::create_directories(folder);
     fs::current_path(Work());
   }
-  ~InstalledTree() {
-    fs::current_path(saved);
-    fs::remove_all(root);
-  }
+  ~InstalledTree() { fs::current_path(saved); }
   InstalledTree(const InstalledTree&) = delete;
   InstalledTree& operator=(const InstalledTree&) = delete;
 
@@ -48,7 +41,8 @@ class InstalledTree {
   // Bin() as ProgramDirectory() gives it: with the separator at the end.
   std::string ProgramDirectory() const { return (Bin() / "").string(); }
 
-  const fs::path root;
+  const ScratchDirectory scratch;
+  const fs::path& root = scratch.path;
 
  private:
   const fs::path saved;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/PngFile.h"
+#include "tests/ScratchDirectory.h"
 #include "tools/capture/PngFrameWriter.h"
 
 namespace fs = std::filesystem;
@@ -39,17 +40,6 @@ std::string ReadBytes(const fs::path& file) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-struct ScratchDir {
-  explicit ScratchDir(const std::string& name)
-      : path(fs::temp_directory_path() / ("brindlemox-writer-" + name)) {
-    fs::remove_all(path);
-    fs::create_directories(path);
-  }
-  ~ScratchDir() { fs::remove_all(path); }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  fs::path path;
-};
 
 }  // namespace
 
@@ -72,7 +62,7 @@ TEST(PngFrameWriter, WritesTheSameFilesWithAnyNumberOfWorkersAndHoldsNoMoreThanA
   for (const auto& setup : setups) {
     SCOPED_TRACE(std::to_string(setup.workers) + " workers, " + std::to_string(setup.maxHeld) +
                  " frames held");
-    ScratchDir dir("same-" + std::to_string(setup.workers));
+    ScratchDirectory dir(std::to_string(setup.workers));
     size_t peak = 0;
     {
       PngFrameWriter writer(dir.path.string(), setup.workers, setup.maxHeld);
@@ -110,7 +100,7 @@ TEST(PngFrameWriter, WritesTheSameFilesWithAnyNumberOfWorkersAndHoldsNoMoreThanA
 TEST(PngFrameWriter, AFrameThatCannotBeWrittenIsNamedAndNothingAfterItIsWritten) {
   for (unsigned workers : {0u, 3u}) {
     SCOPED_TRACE(std::to_string(workers) + " workers");
-    ScratchDir dir("fail-" + std::to_string(workers));
+    ScratchDirectory dir(std::to_string(workers));
     const std::string blocked = PngFramePath(dir.path.string(), 5);
     fs::create_directory(blocked);
     PngFrameWriter writer(dir.path.string(), workers, 8);

@@ -41,8 +41,7 @@ namespace {
 struct SdlState {
   bool videoReady = false;
   bool videoFailed = false;
-  std::string className;
-  WindowProcedure classProcedure = nullptr;
+  EmulatedWindowClass windowClass;
   std::unique_ptr<WindowRecord> window;
   EmulatedMessageQueue queue;
   // Presenting: through the window surface (source wraps the back buffer)
@@ -148,16 +147,14 @@ void PumpEvents() {
 }  // namespace
 
 bool RegisterWindowClass(const WindowClass& windowClass) {
-  if (windowClass.className == nullptr || windowClass.procedure == nullptr) return false;
-  State().className = windowClass.className;
-  State().classProcedure = windowClass.procedure;
-  return true;
+  return State().windowClass.Register(windowClass);
 }
 
 WindowHandle CreateMainWindow(const char* className, const char* title, uint32_t, int x,
                               int y, int width, int height, InstanceHandle) {
   SdlState& s = State();
-  if (s.className != className || s.classProcedure == nullptr) {
+  const WindowProcedure procedure = s.windowClass.ProcedureOf(className);
+  if (procedure == nullptr) {
     s.lastError = "window class not registered";
     return nullptr;
   }
@@ -169,7 +166,7 @@ WindowHandle CreateMainWindow(const char* className, const char* title, uint32_t
   }
   s.window = std::make_unique<WindowRecord>();
   s.window->sdlWindow = sdlWindow;
-  s.window->procedure = s.classProcedure;
+  s.window->procedure = procedure;
   return s.window.get();
 }
 

@@ -180,8 +180,7 @@ EM_JS(void, PageShowEnded, (int exitCode), {
 });
 
 struct WebState {
-  std::string className;
-  WindowProcedure classProcedure = nullptr;
+  EmulatedWindowClass windowClass;
   std::unique_ptr<WindowRecord> window;
   EmulatedMessageQueue queue;
   web::AnimationFrameTurns turns;
@@ -233,16 +232,14 @@ void JournalMessage(const Message& message) {
 }  // namespace
 
 bool RegisterWindowClass(const WindowClass& windowClass) {
-  if (windowClass.className == nullptr || windowClass.procedure == nullptr) return false;
-  State().className = windowClass.className;
-  State().classProcedure = windowClass.procedure;
-  return true;
+  return State().windowClass.Register(windowClass);
 }
 
 WindowHandle CreateMainWindow(const char* className, const char* title, uint32_t, int, int,
                               int, int, InstanceHandle) {
   WebState& s = State();
-  if (s.className != className || s.classProcedure == nullptr) {
+  const WindowProcedure procedure = s.windowClass.ProcedureOf(className);
+  if (procedure == nullptr) {
     s.lastError = "window class not registered";
     return nullptr;
   }
@@ -251,7 +248,7 @@ WindowHandle CreateMainWindow(const char* className, const char* title, uint32_t
     return nullptr;
   }
   s.window = std::make_unique<WindowRecord>();
-  s.window->procedure = s.classProcedure;
+  s.window->procedure = procedure;
   PageSetTitle(title);
   PageListenForInput();
   return s.window.get();

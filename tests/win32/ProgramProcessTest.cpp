@@ -11,6 +11,7 @@
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32Api.h"
+#include "tests/ScratchDirectory.h"
 
 namespace fs = std::filesystem;
 
@@ -33,23 +34,6 @@ std::string TitleOf(HWND window) {
   return text;
 }
 
-// A fresh folder under the temporary folder, removed afterwards.
-struct ScratchFolder {
-  ScratchFolder()
-      : path(fs::temp_directory_path() /
-             ("brindlemox-process-" +
-              std::string(testing::UnitTest::GetInstance()->current_test_info()->name()))) {
-    fs::remove_all(path);
-    fs::create_directories(path);
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  fs::path path;
-};
 
 // brindlemox.exe running as a process of its own, its standard output and
 // error going to a file. Ended by force if a test leaves it running.
@@ -199,7 +183,7 @@ TEST(ProgramProcess, WhenTheDeviceCannotBeMadeTheBoxSaysSoAndTheExitCodeIsOne) {
 // has no picture (black tiles). A copy finds its picture in
 // ..\share\brindlemox as well, as in an installed tree.
 TEST(ProgramProcess, TheShowFindsItsPictureBesideItselfAndRunsOnWithoutIt) {
-  ScratchFolder scratch;
+  ScratchDirectory scratch;
   const fs::path empty = scratch.path / "empty";
   const fs::path copy = scratch.path / "bin";
   fs::create_directories(empty);
