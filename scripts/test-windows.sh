@@ -49,13 +49,7 @@ ensure_i386_architecture
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
 
 step "sources of libspng and zlib"
-sources=build-windeps/src
-if ! compgen -G "$sources/zlib-*/zlib.h" >/dev/null ||
-   ! compgen -G "$sources/libspng-*/spng/spng.c" >/dev/null; then
-  ensure_source_entries
-  mkdir -p "$sources"
-  (cd "$sources" && apt-get source -q libspng zlib)
-fi
+ensure_library_sources
 
 # The package target builds everything first, then writes the zip.
 for preset in win64 win32; do
