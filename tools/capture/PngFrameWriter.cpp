@@ -109,18 +109,16 @@ bool PngFrameWriter::Write(uint64_t frame, const uint32_t* pixels, int width, in
   job->reason.clear();
   job->encoded = false;
   job->ok = false;
-  if (workers_.empty()) {
+  const bool onThisThread = workers_.empty();
+  if (onThisThread) {
     Encode(*job);
     job->encoded = true;
-    lock.lock();
-    held_.push_back(std::move(job));
-    peakHeld_ = std::max(peakHeld_, held_.size());
-    return WriteEncoded(lock, 0, error);
   }
   lock.lock();
-  toEncode_.push_back(job.get());
+  if (!onThisThread) toEncode_.push_back(job.get());
   held_.push_back(std::move(job));
   peakHeld_ = std::max(peakHeld_, held_.size());
+  if (onThisThread) return WriteEncoded(lock, 0, error);
   lock.unlock();
   workWaiting_.notify_one();
   return true;
