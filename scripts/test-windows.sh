@@ -26,6 +26,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
+source scripts/xvfb.sh
 
 start=$SECONDS
 step() { echo "=== windows: $* ($((SECONDS - start)) s)"; }
@@ -83,11 +84,7 @@ trap cleanup EXIT
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 step "starting Xvfb and Wine"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.2; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
+start_xvfb "$work" || fail "Xvfb did not start"
 
 # start_wine PREFIX LOADER ARCH: one persistent server for every Wine process
 # of the prefix that follows (without it each test would wait for Wine to

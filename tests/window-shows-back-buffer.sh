@@ -14,6 +14,7 @@
 set -uo pipefail
 program=$1
 capture=$2
+source "$(dirname "$0")/../scripts/xvfb.sh"
 
 for tool in Xvfb xdotool import identify compare; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
@@ -41,11 +42,7 @@ expected="$work/expected/frame_000008.png"
 # within this fuzz (ImageMagick's colour distance, 0 for exact).
 check_depth() {
   local depth=$1 fuzz=$2
-  Xvfb -displayfd 3 -screen 0 "1280x1024x$depth" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || fail "Xvfb did not start"
-  export DISPLAY=":$(cat "$work/display")"
+  start_xvfb "$work" "$depth" || fail "Xvfb did not start"
   unset WAYLAND_DISPLAY SDL_VIDEODRIVER
 
   # Built with the sanitizers, the program still stops at their first
