@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds Brindlemox and starts it. Installs what the build needs first.
+# Builds Brindlemox (the demo preset: the program alone, in build-demo/) and
+# starts it. Installs what the build needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBRINDLEMOX_TESTS=OFF -DBRINDLEMOX_BENCH=OFF
-cmake --build build -j"$(nproc)" --target brindlemox
+cmake --preset demo
+cmake --build --preset demo -j"$(nproc)"
 # The program reads its picture from the working directory.
-cd build
+cd build-demo
 exec ./brindlemox
