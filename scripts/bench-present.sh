@@ -21,8 +21,8 @@ source scripts/xvfb.sh
 build=${BUILD_DIR:-build}
 present_seconds=${PRESENT_SECONDS:-5}
 ensure_packages "${BUILD_PACKAGES[@]}" xvfb xdotool bc
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target brindlemox brindlemox-present-only >/dev/null
+cmake --preset linux -B "$build" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target brindlemox brindlemox-present-only >/dev/null
 programs=("$build" "$@")
 
 work=$(mktemp -d)

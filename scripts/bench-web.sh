@@ -12,8 +12,8 @@ ensure_packages "${BUILD_PACKAGES[@]}"
 seconds=${1:-2}
 
 bash scripts/build-web.sh >/dev/null
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j2 --target brindlemox-drawcost >/dev/null
+cmake --preset linux >/dev/null
+cmake --build --preset linux -j"$(nproc)" --target brindlemox-drawcost >/dev/null
 
 native=$(cd build && ./brindlemox-drawcost "$seconds")
 web=$(cd build-web && node brindlemox-drawcost.js "$seconds")

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the show for the web with Debian's emscripten into build-web/:
+# Builds the show for the web with Debian's emscripten (the web preset) into
+# build-web/:
 #   index.html, brindlemox.js, brindlemox.wasm   the page and the program
 #   pvn_quad.png                                 the picture, fetched by the page
 #   brindlemox-capture.js (.wasm) and the other tools, which run under node
@@ -15,9 +16,8 @@ ensure_packages "${WEB_BUILD_PACKAGES[@]}"
 ensure_library_sources
 
 # emcc runs parts of itself under node, which must find Debian's JavaScript
-# modules even when it is not Debian's node.
+# modules even when it is not Debian's node (the preset says so too).
 export NODE_PATH=/usr/share/nodejs
-cmake -S . -B build-web -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-emscripten.cmake \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-web -j2
+cmake --preset web
+cmake --build --preset web -j"$(nproc)"
 echo "The page is in build-web/. Serve it with: bash scripts/serve-web.sh"

@@ -31,10 +31,10 @@ step "packages"
 ensure_packages "${BUILD_PACKAGES[@]}" "${WEB_TEST_PACKAGES[@]}"
 
 step "building for the web"
-bash scripts/build-web.sh >/dev/null
+bash scripts/build-web.sh
 step "building the Linux capture tool"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j2 --target brindlemox-capture >/dev/null
+cmake --preset linux >/dev/null
+cmake --build --preset linux -j"$(nproc)" --target brindlemox-capture
 
 work=$(mktemp -d /tmp/brindlemox-web.XXXXXX)
 pids=()
@@ -73,8 +73,8 @@ compare_captures() {  # FPS SEED
   local web_pid=$!
   pids=("$linux_pid" "$web_pid")
   local compared=0 linux_result=0 web_result=0
-  "$PYTHON" scripts/compare-frames.py "$work/linux.raw" "$work/web.raw" | tail -5 |
-    sed "s/^/$label: /" || compared=$?
+  "$PYTHON" scripts/compare-frames.py --label "$label" "$work/linux.raw" "$work/web.raw" |
+    sed -u "s/^/$label: /" || compared=$?
   wait "$linux_pid" || linux_result=$?
   wait "$web_pid" || web_result=$?
   pids=()
