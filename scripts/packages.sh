@@ -116,27 +116,37 @@ ensure_library_sources() {
 #   yes           the kernel ran the probe program;
 #   no: WHY       the kernel refused it (the only answer that may skip);
 #   fault: WHAT   anything else, a real failure.
-# The probe is a program of three instructions that exits with 0, assembled
-# here with binutils (which g++ brings).
+
+# The probe: the smallest 32-bit x86 Linux program, written byte by byte (so
+# that nothing need be installed to make it), which exits with code 0.
+write_32bit_probe() {
+  # ELF header: 32-bit, little-endian, an executable for i386 (3), entry
+  # point 0x08048054, one program header at byte 52.
+  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+  printf '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'
+  printf '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'
+  # One loaded segment: the whole file (93 bytes) at 0x08048000, readable
+  # and executable.
+  printf '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'
+  printf '\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
+  # mov eax, 1 (the exit call); xor ebx, ebx (code 0); int 0x80
+  printf '\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80'
+}
+
 probe_32bit_execution() {
   [ -n "$(run_state_get exec32)" ] && return
   local dir rc=0 said
   dir=$(mktemp -d)
-  printf '.globl _start\n_start:\n  movl $1, %%eax\n  xorl %%ebx, %%ebx\n  int $0x80\n' >"$dir/exit.s"
-  if ! said=$(as --32 "$dir/exit.s" -o "$dir/exit.o" 2>&1 &&
-              ld -m elf_i386 "$dir/exit.o" -o "$dir/exit" 2>&1); then
-    run_state_set exec32 "fault: cannot make the 32-bit probe program: $said"
-  else
-    said=$(LC_ALL=C "$dir/exit" 2>&1) || rc=$?
-    if [ "$rc" -eq 0 ]; then
-      run_state_set exec32 yes
-    elif [ "$rc" -eq 126 ] && [[ "$said" == *"Exec format error"* ]]; then
-      run_state_set exec32 "no: the kernel does not execute 32-bit programs (Exec format error)"
-    else
-      run_state_set exec32 "fault: the 32-bit probe program ended with exit code $rc: $said"
-    fi
-  fi
+  write_32bit_probe >"$dir/probe" && chmod +x "$dir/probe"
+  said=$(LC_ALL=C "$dir/probe" 2>&1) || rc=$?
   rm -rf "$dir"
+  if [ "$rc" -eq 0 ]; then
+    run_state_set exec32 yes
+  elif [ "$rc" -eq 126 ] && [[ "$said" == *"Exec format error"* ]]; then
+    run_state_set exec32 "no: the kernel does not execute 32-bit programs (Exec format error)"
+  else
+    run_state_set exec32 "fault: the 32-bit probe program ended with exit code $rc: $said"
+  fi
 }
 
 # The i386 architecture, for 32-bit Wine, added only where the kernel runs
