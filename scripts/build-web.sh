@@ -10,6 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
+report_unexpected_failures build-web
 
 WEB_BUILD_PACKAGES=(emscripten cmake make python3)
 ensure_packages "${WEB_BUILD_PACKAGES[@]}"

@@ -26,7 +26,7 @@ TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick
 # The architectures and source entries that the package lists are made from.
 package_sources_signature() {
   { dpkg --print-foreign-architectures
-    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources
+    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources || true
   } 2>/dev/null | md5sum | cut -d' ' -f1
 }
 
@@ -166,7 +166,11 @@ add_i386_architecture() {
 remove_added_i386_architecture() {
   [ "$(run_state_get i386-added)" = yes ] || return 0
   echo "Removing the i386 architecture this run added"
-  $SUDO dpkg --remove-architecture i386 && run_state_set i386-added removed
+  if $SUDO dpkg --remove-architecture i386; then
+    run_state_set i386-added removed
+  else
+    echo "packages: the i386 architecture cannot be taken away again (i386 packages are installed)"
+  fi
 }
 
 # Everything a run's stages take from the archive comes from these sources:

@@ -40,3 +40,11 @@ report_skipped_tests() {
 # lines_matching REGEX: the lines of a long output (a build, a test suite)
 # that tell how far it has come, as they come; never fails.
 lines_matching() { grep --line-buffered -E "$1" || true; }
+
+# report_unexpected_failures NAME: a command that fails where the script
+# checks nothing (set -e then ends it) is named with its place, so that no
+# stage ends without saying why.
+report_unexpected_failures() {
+  set -E
+  trap 'echo "'"$1"': FAILED at ${BASH_SOURCE[0]}:$LINENO: $BASH_COMMAND (exit code $?)" >&2' ERR
+}

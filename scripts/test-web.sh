@@ -16,6 +16,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
+report_unexpected_failures web
 
 start=$SECONDS
 step() { echo "=== web: $* ($((SECONDS - start)) s)"; }

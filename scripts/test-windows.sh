@@ -34,6 +34,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
+report_unexpected_failures windows
 source scripts/xvfb.sh
 
 start=$SECONDS
