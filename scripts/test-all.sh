@@ -5,7 +5,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 stages=(test-native.sh)
-for optional in test-sanitizers.sh test-fuzz.sh test-windows.sh test-web.sh; do
+for optional in test-sanitizers.sh test-fuzz.sh test-windows.sh test-web.sh test-packages.sh; do
   [ -f "scripts/$optional" ] && stages+=("$optional")
 done
 

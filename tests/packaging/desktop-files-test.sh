@@ -66,14 +66,24 @@ else
   fail "no $entry"
 fi
 
-metainfo=("$prefix"/share/metainfo/*.metainfo.xml)
-if [ "${#metainfo[@]}" -eq 1 ] && [ -f "${metainfo[0]}" ]; then
+version=$("$prefix/bin/brindlemox-capture" --version | sed 's/^brindlemox-capture //')
+
+# Ours is the AppStream file that launches the entry (PREFIX may be /usr,
+# which has those of other programs too).
+mapfile -t metainfo < <(grep -l '<launchable type="desktop-id">brindlemox.desktop</launchable>' \
+                          "$prefix"/share/metainfo/*.metainfo.xml 2>/dev/null)
+if [ "${#metainfo[@]}" -eq 1 ]; then
   said=$(appstreamcli validate --no-net --explain "${metainfo[0]}" 2>&1) ||
     fail "appstreamcli validate: $said"
-  said=$(appstreamcli validate-tree --no-net --explain "$prefix" 2>&1) ||
+  # validate-tree checks the file with the entry and the icons it refers to:
+  # ours alone, in a tree of their own.
+  tree=$scratch/tree/share
+  mkdir -p "$tree/applications" "$tree/metainfo" "$tree/icons"
+  cp "$entry" "$tree/applications/"
+  cp "${metainfo[0]}" "$tree/metainfo/"
+  (cd "$prefix/share/icons" && find hicolor -name 'brindlemox.*' -exec cp --parents {} "$tree/icons/" \;)
+  said=$(appstreamcli validate-tree --no-net --explain "$scratch/tree" 2>&1) ||
     fail "appstreamcli validate-tree: $said"
-  grep -q '<launchable type="desktop-id">brindlemox.desktop</launchable>' "${metainfo[0]}" ||
-    fail "the AppStream file does not launch brindlemox.desktop"
   shots=$(sed -n 's|.*<image type="source" width="\([0-9]*\)" height="\([0-9]*\)">.*/docs/\([^<]*\)</image>.*|\3 \1x\2|p' "${metainfo[0]}")
   [ -n "$shots" ] || fail "the AppStream file shows no screenshot of docs/"
   while read -r picture size; do
@@ -84,11 +94,10 @@ if [ "${#metainfo[@]}" -eq 1 ] && [ -f "${metainfo[0]}" ]; then
   for binary in $(sed -n 's|.*<binary>\(.*\)</binary>.*|\1|p' "${metainfo[0]}"); do
     [ -x "$prefix/bin/$binary" ] || fail "the AppStream file provides $binary, which is not installed"
   done
-  version=$("$prefix/bin/brindlemox-capture" --version | sed 's/^brindlemox-capture //')
   grep -q "<release version=\"$version\"" "${metainfo[0]}" ||
     fail "the AppStream file has no release $version"
 else
-  fail "not one AppStream file in $prefix/share/metainfo: ${metainfo[*]}"
+  fail "not one AppStream file in $prefix/share/metainfo launches brindlemox.desktop: ${metainfo[*]}"
 fi
 
 manual_page() {  # SECTION NAME

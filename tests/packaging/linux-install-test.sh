@@ -55,7 +55,7 @@ cmp -s "$prefix/share/doc/brindlemox/LICENSE" "$source/LICENSE" ||
 # The archive alone: the .deb needs Debian's dpkg-dev, and has a test of its
 # own (scripts/test-packages.sh).
 "$cpack" -G TGZ --config "$build/CPackConfig.cmake" -B "$scratch/package" >/dev/null
-[ "$(cat "$scratch/package/SHA256SUMS" 2>/dev/null | awk '{ print $2 }')" = "$name.tar.gz" ] ||
+[ "$(awk '{ print $2 }' "$scratch/package/SHA256SUMS" 2>/dev/null)" = "$name.tar.gz" ] ||
   fail "SHA256SUMS does not list $name.tar.gz alone: $(cat "$scratch/package/SHA256SUMS" 2>&1)"
 (cd "$scratch/package" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not check"
 mkdir "$scratch/unpacked"
