@@ -18,9 +18,10 @@ set(BRINDLEMOX_PACKAGE_FILES Brindlemox-${PROJECT_VERSION}-${BRINDLEMOX_PACKAGE_
 
 install(TARGETS brindlemox brindlemox-capture RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/assets/pvn_quad.png DESTINATION .)
-# The module, not its import library, which only a linker needs.
+# The module, not its import library, which only a linker needs (a
+# component of its own that no package takes).
 install(TARGETS QelGFX36 RUNTIME DESTINATION .
-                         ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
+                         ARCHIVE DESTINATION lib COMPONENT linking EXCLUDE_FROM_ALL)
 foreach(dll IN LISTS BRINDLEMOX_RUNTIME_DLLS)
   install(FILES ${CMAKE_BINARY_DIR}/${dll} DESTINATION .)
 endforeach()
