@@ -161,20 +161,12 @@ class=$(xprop -id "$window" WM_CLASS)
 wm_class=$(sed -n 's/^StartupWMClass=//p' /usr/share/applications/brindlemox.desktop)
 [[ "$class" == *"\"$wm_class\""* ]] ||
   fail "the window's class ($class) is not the desktop entry's ($wm_class)"
-xdotool windowfocus --sync "$window" || fail "cannot focus the window"
-xdotool key Escape
-exit_code=""
-for _ in $(seq 60); do
-  if ! kill -0 "$demo_pid" 2>/dev/null; then
-    exit_code=0
-    wait "$demo_pid" || exit_code=$?
-    break
-  fi
-  sleep 0.5
-done
-demo_pid_left=$demo_pid
+pressed=0
+press_escape "$window" "$demo_pid" || pressed=$?
+[ "$pressed" -ne 1 ] || fail "cannot focus the window"
+[ "$pressed" -ne 2 ] || fail "Escape did not end the program"
 demo_pid=""
-[ -n "$exit_code" ] || { kill "$demo_pid_left"; fail "Escape did not end the program"; }
+exit_code=$escape_exit_code
 [ "$exit_code" -eq 0 ] || fail "the program ended with exit code $exit_code ($(cat "$work/program.err"))"
 [ ! -s "$work/program.err" ] || fail "the program said: $(cat "$work/program.err")"
 kill "$xvfb_pid" && wait "$xvfb_pid" 2>/dev/null
