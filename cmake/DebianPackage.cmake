@@ -1,8 +1,9 @@
 # The Debian package (included by LinuxInstall.cmake): cpack's DEB generator
 # packs the Linux install under /usr as brindlemox_VERSION-1_ARCH.deb. Its
 # dependencies are worked out from the programs by dpkg-shlibdeps (Debian's
-# dpkg-dev), and its /usr/share/doc/brindlemox/copyright states the licence
-# in Debian's machine-readable form, made from LICENSE.
+# dpkg-dev); its /usr/share/doc/brindlemox/ holds the two files every Debian
+# package has there: copyright, which states the licence in Debian's
+# machine-readable form, made from LICENSE, and changelog.Debian.gz.
 
 set(BRINDLEMOX_DEBIAN_RELEASE 1)
 # Debian's name for the machine: dpkg's own answer where there is dpkg.
@@ -26,7 +27,7 @@ set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${debian_architecture})
 set(CPACK_DEBIAN_FILE_NAME
     brindlemox_${PROJECT_VERSION}-${BRINDLEMOX_DEBIAN_RELEASE}_${debian_architecture}.deb)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${BRINDLEMOX_MAINTAINER}")
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${BRINDLEMOX_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -53,4 +54,19 @@ string(REPLACE "\n" "\n " BRINDLEMOX_LICENCE_TEXT " ${licence_text}")
 configure_file(${CMAKE_SOURCE_DIR}/packaging/debian/copyright.in
                ${CMAKE_BINARY_DIR}/package/debian/copyright @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/package/debian/copyright DESTINATION share/doc/brindlemox
+        COMPONENT debian EXCLUDE_FROM_ALL)
+
+# The changelog, dated the release's day in the form Debian wants.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C
+                        date -u -R -d "${BRINDLEMOX_RELEASE_DATE} 12:00"
+                OUTPUT_VARIABLE BRINDLEMOX_DEBIAN_DATE OUTPUT_STRIP_TRAILING_WHITESPACE
+                RESULT_VARIABLE no_date)
+if(no_date)
+  message(FATAL_ERROR "date cannot write ${BRINDLEMOX_RELEASE_DATE} as Debian's changelog wants")
+endif()
+set(debian_files ${CMAKE_BINARY_DIR}/package/debian)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/debian/changelog.in
+               ${debian_files}/changelog.Debian @ONLY)
+brindlemox_compress(${debian_files}/changelog.Debian)
+install(FILES ${debian_files}/changelog.Debian.gz DESTINATION share/doc/brindlemox
         COMPONENT debian EXCLUDE_FROM_ALL)

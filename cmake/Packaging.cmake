@@ -31,7 +31,8 @@ set(BRINDLEMOX_MAINTAINER "The Brindlemox authors <brindlemox@example.org>" CACH
 set(CPACK_PACKAGE_NAME Brindlemox)
 set(CPACK_PACKAGE_VENDOR Brindlemox)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "A small real-time demo-scene intro")
+# The one line that describes it, as Debian wants it: without an article.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small real-time demo-scene intro")
 # One folder in each archive, named like the archive.
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_STRIP_FILES ON)

@@ -2,12 +2,13 @@
 # The Linux release packages, as a user gets and installs them:
 #   1. the linux preset's `package` target writes the .tar.gz and the .deb
 #      into build/, with a SHA256SUMS that `sha256sum -c` checks both by;
+#      lintian finds no error and no warning in the .deb;
 #   2. the .deb installs with dpkg -i (apt-get for any dependency missing),
 #      depends on the libraries the programs link, installs exactly its own
 #      list of files, and its desktop entry, icons, AppStream file and manual
 #      pages pass their validators where they lie (tests/packaging/
 #      desktop-files-test.sh); its copyright file states LICENSE in Debian's
-#      machine-readable form;
+#      machine-readable form, and its changelog gives its version;
 #   3. the installed program, started in another folder under Xvfb, opens a
 #      window titled "Brindlemox :: N fps   " of the window class the desktop
 #      entry names, and Escape ends it with exit code 0 and nothing said;
@@ -31,7 +32,7 @@ fail() {
   exit 1
 }
 
-PACKAGE_TEST_PACKAGES=(dpkg-dev desktop-file-utils appstream groff-base man-db xvfb xdotool
+PACKAGE_TEST_PACKAGES=(dpkg-dev lintian desktop-file-utils appstream groff-base man-db xvfb xdotool
                        x11-utils)
 step "packages"
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_TEST_PACKAGES[@]}" ||
@@ -101,6 +102,10 @@ done
 [ "$(awk '{ print $2 }' build/SHA256SUMS | sort)" = "$(printf '%s\n' "$tarball" "$deb" | sort)" ] ||
   fail "build/SHA256SUMS does not list $tarball and $deb: $(cat build/SHA256SUMS)"
 (cd build && sha256sum -c SHA256SUMS) || fail "sha256sum -c SHA256SUMS"
+# Debian's own check of a package, quiet on everything but what an archive
+# upload alone needs (a bug that the first upload closes).
+lintian --fail-on error,warning --suppress-tags initial-upload-closes-no-bugs "build/$deb" \
+  2> >(grep -v 'running with root privileges' >&2) || fail "lintian finds faults in $deb"
 
 step "installing $deb with dpkg -i"
 # The package's paths, and which of them the machine has before.
@@ -146,6 +151,10 @@ awk 'text { print } prev == "" && /^License: Expat$/ { text = 1 } { prev = $0 }'
 sed '1,/^Copyright (c) /d' LICENSE | sed '1{/^$/d}' | diff - "$work/licence" >/dev/null ||
   fail "$copyright does not state the licence of LICENSE"
 [ ! -e /usr/share/doc/brindlemox/LICENSE ] || fail "the .deb holds LICENSE beside its copyright file"
+changelog=/usr/share/doc/brindlemox/changelog.Debian.gz
+said=$(gzip -dc "$changelog" | dpkg-parsechangelog -l - -S Version 2>&1)
+[ "$said" = "$(dpkg-query -W -f='${Version}' brindlemox)" ] ||
+  fail "$changelog does not give the package's version: $said"
 
 step "the installed program, started in another folder under Xvfb"
 mkdir "$work/elsewhere"
