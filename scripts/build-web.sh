@@ -4,6 +4,8 @@
 #   index.html, brindlemox.js, brindlemox.wasm   the page and the program
 #   pvn_quad.png                                 the picture, fetched by the page
 #   brindlemox-capture.js (.wasm) and the other tools, which run under node
+#   Brindlemox-VERSION-web.zip, SHA256SUMS        the page for any static web
+#                                                server, and its checksum
 # Installs its Debian packages first, and unpacks the sources of libspng and
 # zlib into build-windeps/src (apt-get source), since Debian has no builds of
 # them for the web. Serve the page with scripts/serve-web.sh.
@@ -21,4 +23,6 @@ ensure_library_sources
 export NODE_PATH=/usr/share/nodejs
 cmake --preset web
 cmake --build --preset web -j"$(nproc)"
-echo "The page is in build-web/. Serve it with: bash scripts/serve-web.sh"
+cmake --build --preset web --target package >/dev/null
+echo "The page is in build-web/, and as $(cd build-web && ls Brindlemox-*-web.zip) there."
+echo "Serve it with: bash scripts/serve-web.sh"

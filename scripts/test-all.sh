@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 source scripts/packages.sh
 
 stages=(test-native.sh)
-for optional in test-sanitizers.sh test-fuzz.sh test-windows.sh test-web.sh; do
+for optional in test-sanitizers.sh test-fuzz.sh test-windows.sh test-web.sh test-packages.sh; do
   [ -f "scripts/$optional" ] && stages+=("$optional")
 done
 

@@ -10,7 +10,12 @@
 #      (tests/web/PageTest.py): changing frames, the frame rate in the title,
 #      the canvas holding the capture tool's frame, one frame per animation
 #      frame, Escape and the close button ending the show in order, a missing
-#      picture, a device that cannot be made.
+#      picture, a device that cannot be made;
+#   4. the web bundle Brindlemox-VERSION-web.zip: SHA256SUMS checks it, it
+#      holds one folder with the page, its files and LICENSE.txt and
+#      README.txt, and unpacked into an empty folder and served as it is by
+#      a plain static server on 127.0.0.1 it plays the show in Chromium
+#      (tests/web/PageTest.py, with the page tests of 3).
 # Installs what it needs with apt-get first. Exits non-zero on the first
 # failure.
 set -euo pipefail
@@ -87,7 +92,24 @@ for seed in 1 4242; do
   for fps in 60 1000; do compare_captures "$fps" "$seed"; done
 done
 
-step "the page in Chromium"
+step "the web bundle"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-web/CMakeCache.txt)
+bundle=Brindlemox-$version-web
+[ "$(awk '{ print $2 }' build-web/SHA256SUMS)" = "$bundle.zip" ] ||
+  fail "build-web/SHA256SUMS does not list $bundle.zip alone"
+(cd build-web && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not check $bundle.zip"
+mkdir "$work/bundle"
+(cd "$work/bundle" && cmake -E tar xf "$OLDPWD/build-web/$bundle.zip") || fail "cannot unpack $bundle.zip"
+[ "$(ls "$work/bundle")" = "$bundle" ] || fail "$bundle.zip does not hold one folder $bundle"
+[ "$(cd "$work/bundle/$bundle" && find . | sort | tr '\n' ' ')" = \
+  ". ./LICENSE.txt ./README.txt ./brindlemox.js ./brindlemox.wasm ./index.html ./pvn_quad.png " ] ||
+  fail "$bundle holds $(cd "$work/bundle/$bundle" && find . | sort | tr '\n' ' ')"
+for file in index.html brindlemox.js brindlemox.wasm pvn_quad.png; do
+  cmp -s "$work/bundle/$bundle/$file" "build-web/$file" || fail "$bundle/$file is not the build's"
+done
+cmp -s "$work/bundle/$bundle/LICENSE.txt" LICENSE || fail "$bundle/LICENSE.txt is not LICENSE"
+
+step "the page in Chromium, and the bundle from a plain static server"
 # The capture tool's frame at 7000 ms (frame 421 at 60 fps), when the tile
 # zoom shows the whole picture, with the picture and without it.
 (cd build && ./brindlemox-capture --frames 421 --raw >"$work/picture.raw") ||
@@ -96,7 +118,7 @@ mkdir "$work/nopicture"
 capture_tool="$PWD/build/brindlemox-capture"
 (cd "$work/nopicture" && "$capture_tool" --frames 421 --raw \
    >"$work/black.raw" 2>/dev/null) || fail "no reference frame without the picture"
-"$PYTHON" tests/web/PageTest.py build-web "$work/picture.raw" "$work/black.raw" ||
-  fail "the page tests"
+"$PYTHON" tests/web/PageTest.py build-web "$work/picture.raw" "$work/black.raw" \
+  "$work/bundle/$bundle" || fail "the page tests"
 
 step "all web checks passed"

@@ -265,19 +265,10 @@ run_show() {
   else
     awk -v m="$mean" 'BEGIN { exit !(m == 0) }' || fail "$label: the tiles are not black"
   fi
-  xdotool windowfocus "$window" || fail "$label: cannot focus the window"
-  sleep 0.3
-  xdotool key Escape
-  local exit_code=""
-  for _ in $(seq 60); do
-    if ! kill -0 "$demo_pid" 2>/dev/null; then
-      exit_code=0
-      wait "$demo_pid" || exit_code=$?
-      break
-    fi
-    sleep 0.5
-  done
-  local pid=$demo_pid
+  local pressed=0
+  press_escape "$window" "$demo_pid" || pressed=$?
+  [ "$pressed" -ne 1 ] || fail "$label: cannot focus the window"
+  local pid=$demo_pid exit_code=$escape_exit_code
   demo_pid=""
   [ -n "$exit_code" ] || { kill "$pid" 2>/dev/null; fail "$label: Escape did not end the program"; }
   echo "$label: brindlemox.exe ended with exit code $exit_code"

@@ -11,3 +11,24 @@ start_xvfb() {
   [ -s "$work/display" ] || return 1
   export DISPLAY=":$(cat "$work/display")"
 }
+
+# press_escape WINDOW PID: focuses the window and presses Escape as a user
+# does, then waits up to 30 s for the process PID, a child of this shell, to
+# end. Sets escape_exit_code to its exit code. Returns 1 when the window
+# could not be focused, 2 when the process did not end (it is left running).
+press_escape() {
+  local window=$1 pid=$2
+  escape_exit_code=""
+  xdotool windowfocus "$window" || return 1
+  sleep 0.3
+  xdotool key Escape
+  for _ in $(seq 60); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      escape_exit_code=0
+      wait "$pid" || escape_exit_code=$?
+      return 0
+    fi
+    sleep 0.5
+  done
+  return 2
+}

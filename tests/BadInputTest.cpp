@@ -149,11 +149,29 @@ TEST(CaptureCommandLine, ABadOptionOrValueExitsWithTwoAndTheUsageAndWritesNothin
   }
 }
 
-TEST(CaptureCommandLine, HelpPrintsTheUsageOnStandardOutputAndExitsWithZero) {
-  const Outcome o = Capture({"--help"});
-  EXPECT_EQ(o.exitCode, 0);
-  EXPECT_EQ(o.out.rfind("usage: brindlemox-capture", 0), 0u) << o.out;
-  EXPECT_TRUE(o.err.empty()) << o.err;
+TEST(CaptureCommandLine, HelpAndVersionAnswerOnStandardOutputWithExitCodeZero) {
+  const Outcome help = Capture({"--help"});
+  ASSERT_TRUE(help.exited) << "signal " << help.signal;
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(help.out.rfind("usage: brindlemox-capture ", 0), 0u) << help.out;
+  for (const char* option : {"--fps", "--seed", "--duration", "--frames", "--out", "--raw",
+                             "--help", "--version"})
+    EXPECT_NE(help.out.find(std::string("\n  ") + option), std::string::npos) << option;
+
+  const Outcome version = Capture({"--version"});
+  ASSERT_TRUE(version.exited) << "signal " << version.signal;
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.err, "");
+  EXPECT_EQ(version.out, "brindlemox-capture " BRINDLEMOX_VERSION "\n");
+
+  // An answer that cannot be written is a failure, said on standard error.
+  const int full = open("/dev/full", O_WRONLY);
+  ASSERT_GE(full, 0);
+  const Outcome lost = Capture({"--version"}, full);
+  close(full);
+  EXPECT_EQ(lost.exitCode, 1);
+  EXPECT_EQ(lost.err, "brindlemox-capture: cannot write to standard output\n");
 }
 
 TEST(CaptureCommandLine, RawVideoToATerminalIsRefusedWithTwo) {

@@ -106,6 +106,20 @@ TEST(CaptureOptions, RefusesEveryBadOptionOrValueSayingWhatIsWrong) {
           << v.option << " [" << value << "]";
 }
 
+TEST(CaptureOptions, HelpAndVersionEndTheParsingAndNeedNoOutput) {
+  EXPECT_TRUE(Parsed({"--help"}).help);
+  EXPECT_TRUE(Parsed({"-h"}).help);
+  const CaptureOptions version = Parsed({"--version"});
+  EXPECT_TRUE(version.version);
+  EXPECT_FALSE(version.help);
+  // What follows is not looked at; what comes before still is.
+  const CaptureOptions o = Parsed({"--fps", "30", "--version", "--bogus", "--raw", "--raw"});
+  EXPECT_TRUE(o.version);
+  EXPECT_EQ(o.fps, 30u);
+  EXPECT_EQ(Refusal({"--bogus", "--help"}), "unknown option '--bogus'");
+  EXPECT_EQ(Refusal({"--fps", "0", "--version"}), "--fps must be a whole number from 1 to 1000");
+}
+
 TEST(CaptureFrames, DurationCountsTheFramesThatStartBeforeIt) {
   EXPECT_EQ(FrameStep(60), 16667u);
   EXPECT_EQ(FrameStep(1000), 1000u);

@@ -3,7 +3,7 @@
 with real key presses, clicks and screenshots, and served by
 scripts/serve-web.sh from 127.0.0.1 only.
 
-usage: PageTest.py BUILD_WEB_DIR PICTURE_FRAME BLACK_FRAME
+usage: PageTest.py BUILD_WEB_DIR PICTURE_FRAME BLACK_FRAME [BUNDLE_DIR]
 
 PICTURE_FRAME and BLACK_FRAME are the capture tool's raw frames (640x480 bgr0)
 at 7000 ms on the timeline, with the picture and without it: the tile zoom
@@ -14,6 +14,10 @@ The page is served in three folders: "show" (the build as it is), "nopicture"
 (without pvn_quad.png) and "nodevice" (a page whose canvas has handed its
 drawing to an OffscreenCanvas before the program starts, so that the program
 gets no 2D context and its device cannot be made).
+
+BUNDLE_DIR is the web bundle's folder as a user unpacks it: it is served as
+it is by Python's plain static server, which knows nothing of the program,
+and must play the show there too.
 """
 import base64
 import os
@@ -75,8 +79,25 @@ def differing_pixels(a, b):
     return sum(1 for i in range(0, len(a), 4) if a[i:i + 4] != b[i:i + 4])
 
 
+def start_server(command, stderr=None):
+    """Starts a web server that prints its 127.0.0.1 address on its first
+    line; returns the process and that address."""
+    server = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=stderr, text=True)
+    line = server.stdout.readline()
+    match = re.search(r"(http://127\.0\.0\.1:\d+/)", line)
+    if not match:
+        server.kill()
+        raise SystemExit(f"{command[0]} did not print a 127.0.0.1 address: {line!r}")
+    return server, match.group(1)
+
+
+def stop_server(server):
+    server.terminate()
+    server.wait(10)
+
+
 class PageTest(unittest.TestCase):
-    build_dir = picture_frame = black_frame = None
+    build_dir = picture_frame = black_frame = bundle_dir = None
 
     @classmethod
     def setUpClass(cls):
@@ -97,15 +118,18 @@ class PageTest(unittest.TestCase):
             f.write(html.replace(program, "<script>document.getElementById('screen')"
                                  ".transferControlToOffscreen();</script>\n" + program))
 
-        cls.server = subprocess.Popen(
-            ["bash", os.path.join(ROOT, "scripts", "serve-web.sh"), "0", served],
-            stdout=subprocess.PIPE, text=True)
-        line = cls.server.stdout.readline()
-        match = re.search(r"(http://127\.0\.0\.1:\d+/)", line)
-        if not match:
-            cls.server.kill()
-            raise SystemExit(f"serve-web.sh did not print a 127.0.0.1 address: {line!r}")
-        cls.base = match.group(1)
+        cls.server, cls.base = start_server(
+            ["bash", os.path.join(ROOT, "scripts", "serve-web.sh"), "0", served])
+        cls.bundle_server = cls.bundle_base = None
+        if cls.bundle_dir:
+            try:
+                cls.bundle_server, cls.bundle_base = start_server(
+                    [sys.executable, "-u", "-m", "http.server", "--bind", "127.0.0.1",
+                     "--directory", cls.bundle_dir, "0"],
+                    stderr=subprocess.DEVNULL)  # its log of every request
+            except BaseException:
+                stop_server(cls.server)
+                raise
 
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
@@ -120,21 +144,24 @@ class PageTest(unittest.TestCase):
             cls.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
                                           options=options)
         except Exception:
-            cls.server.kill()
+            for server in (cls.server, cls.bundle_server):
+                if server:
+                    server.kill()
             raise
         cls.driver.set_script_timeout(30)
 
     @classmethod
     def tearDownClass(cls):
         cls.driver.quit()
-        cls.server.terminate()
-        cls.server.wait(10)
+        for server in (cls.server, cls.bundle_server):
+            if server:
+                stop_server(server)
         shutil.rmtree(cls.work, ignore_errors=True)
 
     # Helpers.
 
-    def open(self, folder):
-        url = self.base + folder + "/"
+    def open(self, folder, base=None):
+        url = (base or self.base) + folder + ("/" if folder else "")
         self.assertTrue(url.startswith("http://127.0.0.1:"))
         self.driver.get(url)
 
@@ -222,6 +249,21 @@ class PageTest(unittest.TestCase):
         self.assertFalse(self.page("window.brindlemox.ended"))
         self.assertEqual(self.page("window.brindlemox.log"), [])
 
+    def test_bundle_from_a_plain_static_server_plays_the_show(self):
+        if not self.bundle_base:
+            self.skipTest("no bundle given")
+        self.open("", self.bundle_base)
+        self.wait_for_frames(2)
+        self.wait_for("/^Brindlemox :: \\d+ fps   $/.test(document.querySelector('title')"
+                      ".textContent)", what="the frame rate in the title")
+        pixels = self.read_whole_picture()
+        self.assertEqual(differing_pixels(pixels, canvas_bytes_of_frame(self.picture_frame)), 0,
+                         "the bundle's canvas is not the capture tool's frame at 7000 ms")
+        self.assertEqual(self.page("window.brindlemox.log"), [])
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.assert_stopped_in_order(["WM_KEYDOWN 27"] + STOP)
+        self.assertEqual(self.page("window.brindlemox.exitCode"), 0)
+
     def test_escape_ends_the_show_in_order(self):
         self.open("show")
         self.wait_for_frames(30)
@@ -257,9 +299,11 @@ class PageTest(unittest.TestCase):
 
 
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) not in (4, 5):
         raise SystemExit(__doc__)
     PageTest.build_dir = os.path.abspath(sys.argv[1])
+    if len(sys.argv) == 5:
+        PageTest.bundle_dir = os.path.abspath(sys.argv[4])
     with open(sys.argv[2], "rb") as f:
         PageTest.picture_frame = f.read()
     with open(sys.argv[3], "rb") as f:

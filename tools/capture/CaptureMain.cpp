@@ -46,8 +46,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "brindlemox-capture: %s\n\n%s", error.c_str(), CaptureUsage());
     return 2;
   }
-  if (options.help) {
-    std::fputs(CaptureUsage(), stdout);
+  if (options.help || options.version) {
+    if (std::fputs(options.help ? CaptureUsage() : CaptureVersion(), stdout) < 0 ||
+        std::fflush(stdout) != 0) {
+      std::fprintf(stderr, "brindlemox-capture: cannot write to standard output\n");
+      return 1;
+    }
     return 0;
   }
 
