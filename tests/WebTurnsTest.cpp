@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/web/AnimationFrameTurns.h"
+#include "platform/web/PageConversions.h"
 
 namespace {
 

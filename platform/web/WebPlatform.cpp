@@ -46,6 +46,7 @@
 #include "platform/EmulatedDefaults.h"
 #include "platform/Platform.h"
 #include "platform/web/AnimationFrameTurns.h"
+#include "platform/web/PageConversions.h"
 #include "platform/web/WebPage.h"
 
 namespace platform {
