@@ -21,6 +21,7 @@ struct ShellHarness {
     platform::headless::Reset();
     ResetShellState();
     Ledger().Clear();
+    SetWindowDestroyedHook({});
   }
 
   struct Input {

@@ -1,5 +1,7 @@
 #include "tests/TestObserver.h"
 
+#include <utility>
+
 #include "platform/Observer.h"
 
 int SurfaceLedger::Alive() const {
@@ -24,6 +26,11 @@ SurfaceLedger& Ledger() {
 }
 
 namespace {
+
+std::function<void()>& WindowDestroyedHook() {
+  static std::function<void()> hook;
+  return hook;
+}
 
 class TestObserver final : public platform::Observer {
  public:
@@ -66,6 +73,10 @@ class TestObserver final : public platform::Observer {
     Ledger().liveIds.erase(&surface);
   }
 
+  void WindowDestroyed(platform::WindowHandle) override {
+    if (WindowDestroyedHook()) WindowDestroyedHook()();
+  }
+
  private:
   static SurfaceRecord* RecordOf(const Surface& surface) {
     return Ledger().Find(Ledger().IdOf(&surface));
@@ -80,3 +91,7 @@ struct Watching {
 } watching;
 
 }  // namespace
+
+void SetWindowDestroyedHook(std::function<void()> hook) {
+  WindowDestroyedHook() = std::move(hook);
+}

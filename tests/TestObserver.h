@@ -3,6 +3,7 @@
 // test runs, and keeps what it reports here.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -40,3 +41,7 @@ struct SurfaceLedger {
 };
 
 SurfaceLedger& Ledger();
+
+// Runs the hook whenever a window is being destroyed: its messages are
+// dropped and WM_DESTROY comes next. An empty hook runs nothing.
+void SetWindowDestroyedHook(std::function<void()> hook);

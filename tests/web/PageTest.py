@@ -10,10 +10,14 @@ at 7000 ms on the timeline, with the picture and without it: the tile zoom
 then shows the whole picture, unscaled, from 6000 ms to 8000 ms, and the page's
 canvas must hold exactly those pixels in that time.
 
-The page is served in three folders: "show" (the build as it is), "nopicture"
-(without pvn_quad.png) and "nodevice" (a page whose canvas has handed its
-drawing to an OffscreenCanvas before the program starts, so that the program
-gets no 2D context and its device cannot be made).
+The tests watch the page the build makes for them, BUILD_WEB_DIR/page-test:
+the same page and program with their observer built in, which journals the
+stop, and their watch over the page, which counts the frames. It is served in
+three folders: "show" (as it is), "nopicture" (without pvn_quad.png) and
+"nodevice" (a page whose canvas has handed its drawing to an OffscreenCanvas
+before the program starts, so that the program gets no 2D context and its
+device cannot be made). The page as shipped, BUILD_WEB_DIR itself, is served
+in "shipped": it must show the show and keep no record for tests.
 """
 import base64
 import os
@@ -35,7 +39,7 @@ WIDTH, HEIGHT = 640, 480
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PAGE_FILES = ("index.html", "brindlemox.js", "brindlemox.wasm", "pvn_quad.png")
 TITLE = re.compile(r"^Brindlemox :: (\d+) fps   $")
-STOP = ["WM_CLOSE", "presenter closed", "WM_DESTROY", "WM_QUIT 0", "ended 0"]
+STOP = ["WM_CLOSE", "device closed", "WM_DESTROY", "WM_QUIT 0", "ended 0"]
 
 # The tile zoom shows the whole picture from 6000 ms of its own clock until
 # the starfield takes over at 8000 ms on the timeline. Both clocks start
@@ -82,13 +86,16 @@ class PageTest(unittest.TestCase):
     def setUpClass(cls):
         cls.work = tempfile.mkdtemp(prefix="brindlemox-page.")
         served = os.path.join(cls.work, "served")
-        for folder, files in (("show", PAGE_FILES), ("nopicture", PAGE_FILES[:3]),
-                              ("nodevice", PAGE_FILES)):
+        test_page = os.path.join(cls.build_dir, "page-test")
+        for folder, origin, files in (("show", test_page, PAGE_FILES),
+                                      ("nopicture", test_page, PAGE_FILES[:3]),
+                                      ("nodevice", test_page, PAGE_FILES),
+                                      ("shipped", cls.build_dir, PAGE_FILES)):
             os.makedirs(os.path.join(served, folder))
             for name in files:
-                os.symlink(os.path.join(cls.build_dir, name), os.path.join(served, folder, name))
+                os.symlink(os.path.join(origin, name), os.path.join(served, folder, name))
         page = os.path.join(served, "nodevice", "index.html")
-        with open(os.path.join(cls.build_dir, "index.html")) as f:
+        with open(os.path.join(test_page, "index.html")) as f:
             html = f.read()
         program = '<script src="brindlemox.js"></script>'
         assert program in html
@@ -243,6 +250,23 @@ class PageTest(unittest.TestCase):
         self.assertEqual(self.page("window.brindlemox.log"),
                          ['Brindlemox: cannot load picture "pvn_quad.png": file not found'])
         self.assertFalse(self.page("window.brindlemox.ended"))
+
+    def test_shipped_page_shows_the_show_and_keeps_no_record_for_tests(self):
+        self.open("shipped")
+        self.wait_for("!document.getElementById('screen').hidden && "
+                      "/ fps   $/.test(document.getElementById('title').textContent)",
+                      what="the canvas and the frame rate in the title")
+        canvas = self.driver.find_element(By.ID, "screen")
+        first = canvas.screenshot_as_png
+        time.sleep(1.0)
+        self.assertNotEqual(first, canvas.screenshot_as_png,
+                            "two screenshots a second apart are the same")
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.wait_for("window.brindlemox.ended", what="the end of the show")
+        self.assertEqual(self.page("window.brindlemox.exitCode"), 0)
+        for name in ("journal", "framesPresented", "animationFrames", "firstFrameAt",
+                     "lastFrameAt"):
+            self.assertFalse(self.page(f"'{name}' in window.brindlemox"), name)
 
     def test_device_failure_shows_the_error_line_and_draws_nothing(self):
         self.open("nodevice")
