@@ -7,19 +7,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
+
+#include "framework/PngHandles.h"
 
 namespace {
-
-struct ContextDeleter {
-  void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
-};
-using Context = std::unique_ptr<spng_ctx, ContextDeleter>;
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
 
 // System messages ("Too many levels of symbolic links") as our other
 // reasons are written, in lower case.
@@ -48,7 +39,7 @@ bool ReadWholeFile(const char* fileName, std::vector<unsigned char>& bytes,
     reason = "not a regular file";
     return false;
   }
-  File file(std::fopen(fileName, "rb"));
+  FileHandle file(std::fopen(fileName, "rb"));
   if (!file) {
     reason = std::strerror(errno);
     return false;
@@ -102,7 +93,7 @@ bool DecodePngFile(const char* fileName, DecodedPicture& picture, std::string& r
   std::vector<unsigned char> bytes;
   if (!ReadWholeFile(fileName, bytes, reason)) return false;
 
-  Context ctx(spng_ctx_new(0));
+  SpngContext ctx(spng_ctx_new(0));
   if (!ctx) {
     reason = "out of memory";
     return false;

@@ -5,19 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+
+#include "framework/PngHandles.h"
 
 namespace {
-
-struct ContextDeleter {
-  void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
-};
-using Context = std::unique_ptr<spng_ctx, ContextDeleter>;
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
 
 // libspng's stream callback: the encoded bytes, appended to a vector.
 int AppendEncoded(spng_ctx*, void* user, void* data, size_t length) {
@@ -37,7 +28,7 @@ bool EncodePng(const uint32_t* pixels, int width, int height, PngEffort effort,
     rgb[i * 3 + 1] = static_cast<unsigned char>(pixels[i] >> 8);
     rgb[i * 3 + 2] = static_cast<unsigned char>(pixels[i]);
   }
-  Context ctx(spng_ctx_new(SPNG_CTX_ENCODER));
+  SpngContext ctx(spng_ctx_new(SPNG_CTX_ENCODER));
   if (!ctx) {
     reason = "out of memory";
     return false;
@@ -65,7 +56,7 @@ bool EncodePng(const uint32_t* pixels, int width, int height, PngEffort effort,
 
 bool WriteWholeFile(const char* fileName, const std::vector<unsigned char>& bytes,
                     std::string& reason) {
-  File file(std::fopen(fileName, "wb"));
+  FileHandle file(std::fopen(fileName, "wb"));
   if (!file) {
     reason = std::strerror(errno);
     return false;
