@@ -3,6 +3,8 @@
 #   index.html, brindlemox.js, brindlemox.wasm   the page and the program
 #   pvn_quad.png                                 the picture, fetched by the page
 #   brindlemox-capture.js (.wasm) and the other tools, which run under node
+#   page-test/                                   the page the page tests open
+#                                                (tests/web/PageTest.py)
 # Installs its Debian packages first, and unpacks the sources of libspng and
 # zlib into build-windeps/src (apt-get source), since Debian has no builds of
 # them for the web. Serve the page with scripts/serve-web.sh.
