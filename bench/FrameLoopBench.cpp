@@ -28,7 +28,6 @@ static void BM_FrameLoop(benchmark::State& state) {
   const uint64_t ms = static_cast<uint64_t>(state.range(0));
   platform::headless::Reset();
   ResetShellState();
-  Ledger().Clear();
   if (!SetupDemo()) {
     state.SkipWithError("set-up failed");
     return;
@@ -50,6 +49,5 @@ static void BM_FrameLoop(benchmark::State& state) {
   ShutdownDemo();
   platform::headless::Reset();
   ResetShellState();
-  Ledger().Clear();
 }
 BENCHMARK(BM_FrameLoop)->Arg(4000)->Arg(12000)->Arg(21000)->Arg(30000);

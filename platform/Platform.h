@@ -9,6 +9,10 @@
 //   platform/headless/  no window at all: the clock, the input and the screen
 //                       are driven by the caller (tests and the capture tool)
 //   platform/win32/     native Windows
+//   platform/web/       a browser page, built with emscripten
+//
+// Win32 has the window calls itself. The other three share one emulation of
+// them (EmulatedWindow.h) and add only their own side of the window.
 //
 // Exactly one backend is linked into a program; the build chooses it.
 // Everything here runs on the one thread that enters the program.

@@ -6,6 +6,8 @@
 #   brindlemox-capture.js (.wasm) and the other tools, which run under node
 #   Brindlemox-VERSION-web.zip, SHA256SUMS        the page for any static web
 #                                                server, and its checksum
+#   page-test/                                   the page the page tests open
+#                                                (tests/web/PageTest.py)
 # Installs its Debian packages first, and unpacks the sources of libspng and
 # zlib into build-windeps/src (apt-get source), since Debian has no builds of
 # them for the web. Serve the page with scripts/serve-web.sh.

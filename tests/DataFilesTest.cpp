@@ -12,9 +12,9 @@
 
 #include "effects/TileZoomEffect.h"
 #include "framework/DataFiles.h"
-#include "framework/PngFile.h"
 #include "tests/ScratchDirectory.h"
 #include "tests/ShellHarness.h"
+#include "tools/png/PngWriter.h"
 
 namespace fs = std::filesystem;
 

@@ -14,6 +14,7 @@
 #include "framework/PngFile.h"
 #include "tests/ScratchDirectory.h"
 #include "tools/capture/PngFrameWriter.h"
+#include "tools/png/PngWriter.h"
 
 namespace fs = std::filesystem;
 

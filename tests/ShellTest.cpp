@@ -49,7 +49,7 @@ class ShellTest : public ::testing::Test {
   void CheckOrderlyStop(ShellHarness::Input input, uint32_t frames = 5,
                         std::function<uint64_t(uint32_t)> msOfFrame = {}) {
     StopSnapshot snapshot;
-    headless::SetDestroyHook([&] {
+    SetWindowDestroyedHook([&] {
       snapshot.seen = true;
       snapshot.runState = shell.runState;
       snapshot.devicesDestroyed = Ledger().devicesDestroyed;
@@ -76,7 +76,7 @@ class ShellTest : public ::testing::Test {
 TEST_F(ShellTest, WindowIsTheCentredQelWinWindowNamedBrindlemox) {
   headless::SetScreenSize(1920, 1080);
   harness.Run(1, kEscape);
-  const headless::WindowRecordView& w = headless::MainWindow();
+  const platform::WindowRecord& w = headless::MainWindow();
   EXPECT_EQ(w.className, "QelWin");
   EXPECT_EQ(w.style, 0x00CA0000u);
   EXPECT_EQ(w.x, 640);

@@ -7,7 +7,9 @@
 // Cannot: set the window's outer size. The window manager owns the frame, so
 // the 640x480 asked for is the client area here, where Windows makes it the
 // outer size. Only the main window exists; its class has no icon, cursor or
-// brush of its own.
+// brush of its own. The window's class, messages and default behaviour are
+// the emulated window's (platform/EmulatedWindow.h); this backend makes,
+// shows and closes the SDL window and turns SDL's events into messages.
 //
 // Presenting takes the cheapest path that shows the back buffer unchanged,
 // without waiting for the display's refresh. SDL's renderer is asked what it
@@ -22,35 +24,26 @@
 #include <SDL.h>
 
 #include <ctime>
-#include <memory>
 #include <string>
 
-#include "platform/EmulatedDefaults.h"
+#include "platform/EmulatedWindow.h"
 #include "platform/Platform.h"
 
 namespace platform {
-
-struct WindowRecord {
-  SDL_Window* sdlWindow = nullptr;
-  WindowProcedure procedure = nullptr;
-  bool destroyed = false;
-};
 
 namespace {
 
 struct SdlState {
   bool videoReady = false;
   bool videoFailed = false;
-  EmulatedWindowClass windowClass;
-  std::unique_ptr<WindowRecord> window;
-  EmulatedMessageQueue queue;
+  // The main window's, while it lives.
+  SDL_Window* window = nullptr;
   // Presenting: through the window surface (source wraps the back buffer)
   // or through the renderer and its texture; at most one is set up.
   bool surfacePath = false;
   SDL_Surface* source = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
-  std::string lastError;
 };
 
 SdlState& State() {
@@ -72,7 +65,7 @@ bool EnsureVideo() {
   constexpr char kNoDisplay[] = "no display found (is DISPLAY or WAYLAND_DISPLAY set?)";
   const bool driverChosen = IsSet("SDL_VIDEODRIVER");
   if (!driverChosen && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) {
-    s.lastError = kNoDisplay;
+    SetLastErrorText(kNoDisplay);
     s.videoFailed = true;
     return false;
   }
@@ -82,7 +75,7 @@ bool EnsureVideo() {
   if (!driverChosen && !IsSet("WAYLAND_DISPLAY"))
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    s.lastError = std::string("cannot reach the display (") + SDL_GetError() + ")";
+    SetLastErrorText(std::string("cannot reach the display (") + SDL_GetError() + ")");
     s.videoFailed = true;
     return false;
   }
@@ -91,7 +84,7 @@ bool EnsureVideo() {
   const std::string driver = SDL_GetCurrentVideoDriver();
   if ((driver == "offscreen" || driver == "dummy") && !driverChosen) {
     SDL_Quit();
-    s.lastError = kNoDisplay;
+    SetLastErrorText(kNoDisplay);
     s.videoFailed = true;
     return false;
   }
@@ -114,28 +107,50 @@ intptr_t PackPosition(int x, int y) {
                                static_cast<uint32_t>(x & 0xFFFF));
 }
 
+}  // namespace
+
+namespace backend {
+
+bool OpenWindow(const WindowRecord& window) {
+  if (!EnsureVideo()) return false;
+  SDL_Window* made = SDL_CreateWindow(window.title.c_str(), window.x, window.y, window.width,
+                                      window.height, SDL_WINDOW_HIDDEN);
+  if (made == nullptr) {
+    SetLastErrorText(SDL_GetError());
+    return false;
+  }
+  State().window = made;
+  return true;
+}
+
+void ShowWindow(const WindowRecord&, int) { SDL_ShowWindow(State().window); }
+
+void UpdateWindow(const WindowRecord&) { PumpEvents(); }
+
+void SetTitle(const WindowRecord& window) {
+  SDL_SetWindowTitle(State().window, window.title.c_str());
+}
+
 // Turns the SDL events waiting now into window messages at the queue's end.
 void PumpEvents() {
-  SdlState& s = State();
-  if (!s.videoReady) return;
-  WindowRecord* w = s.window.get();
+  if (!State().videoReady) return;
+  WindowRecord* w = EmulatedMainWindow();
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) {
-    if (w == nullptr || w->destroyed) continue;
     switch (event.type) {
       case SDL_QUIT:
-        s.queue.Post(w, WM_CLOSE, 0, 0);
+        PostWindowMessage(w, WM_CLOSE, 0, 0);
         break;
       case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE)
-          s.queue.Post(w, WM_CLOSE, 0, 0);
+          PostWindowMessage(w, WM_CLOSE, 0, 0);
         else if (event.window.event == SDL_WINDOWEVENT_MOVED)
-          s.queue.Post(w, WM_MOVE, 0, PackPosition(event.window.data1, event.window.data2));
+          PostWindowMessage(w, WM_MOVE, 0, PackPosition(event.window.data1, event.window.data2));
         break;
       case SDL_KEYDOWN: {
         const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
         const uint32_t kind = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
-        s.queue.Post(w, kind, VirtualKey(event.key.keysym.sym), 1);
+        PostWindowMessage(w, kind, VirtualKey(event.key.keysym.sym), 1);
         break;
       }
       default:
@@ -144,31 +159,13 @@ void PumpEvents() {
   }
 }
 
-}  // namespace
-
-bool RegisterWindowClass(const WindowClass& windowClass) {
-  return State().windowClass.Register(windowClass);
-}
-
-WindowHandle CreateMainWindow(const char* className, const char* title, uint32_t, int x,
-                              int y, int width, int height, InstanceHandle) {
+void CloseWindow(const WindowRecord&) {
   SdlState& s = State();
-  const WindowProcedure procedure = s.windowClass.ProcedureOf(className);
-  if (procedure == nullptr) {
-    s.lastError = "window class not registered";
-    return nullptr;
-  }
-  if (!EnsureVideo()) return nullptr;
-  SDL_Window* sdlWindow = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN);
-  if (sdlWindow == nullptr) {
-    s.lastError = SDL_GetError();
-    return nullptr;
-  }
-  s.window = std::make_unique<WindowRecord>();
-  s.window->sdlWindow = sdlWindow;
-  s.window->procedure = procedure;
-  return s.window.get();
+  SDL_DestroyWindow(s.window);
+  s.window = nullptr;
 }
+
+}  // namespace backend
 
 int ScreenWidth() {
   SDL_DisplayMode mode;
@@ -180,53 +177,6 @@ int ScreenHeight() {
   SDL_DisplayMode mode;
   if (!EnsureVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
   return mode.h;
-}
-
-void ShowMainWindow(WindowHandle window, int) {
-  if (window != nullptr && !window->destroyed) SDL_ShowWindow(window->sdlWindow);
-}
-
-void UpdateMainWindow(WindowHandle) { PumpEvents(); }
-
-bool PeekNextMessage(Message& message) {
-  return State().queue.Take(message, PumpEvents);
-}
-
-void TranslateKeyMessage(const Message&) {}
-
-intptr_t DispatchToWindow(const Message& message) {
-  WindowHandle w = message.window;
-  if (w == nullptr || w->destroyed || w->procedure == nullptr) return 0;
-  return w->procedure(w, message.message, message.wParam, message.lParam);
-}
-
-intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
-                                intptr_t) {
-  return EmulatedDefaultWindowProcedure(window, message, wParam);
-}
-
-void PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                       intptr_t lParam) {
-  if (window == nullptr || window->destroyed) return;
-  State().queue.Post(window, message, wParam, lParam);
-}
-
-void PostQuit(int exitCode) {
-  State().queue.PostQuit(exitCode);
-}
-
-void DestroyMainWindow(WindowHandle window) {
-  SdlState& s = State();
-  if (window == nullptr || window->destroyed) return;
-  window->destroyed = true;
-  s.queue.DropMessagesOf(window);
-  window->procedure(window, WM_DESTROY, 0, 0);
-  SDL_DestroyWindow(window->sdlWindow);
-  window->sdlWindow = nullptr;
-}
-
-void SetWindowTitle(WindowHandle window, const char* text) {
-  if (window != nullptr && !window->destroyed) SDL_SetWindowTitle(window->sdlWindow, text);
 }
 
 bool ShowErrorMessageBox(const char* text, const char* caption) {
@@ -287,12 +237,11 @@ bool RendererDrawsInSoftware() {
 }
 
 bool OpenWindowSurface(SDL_Window* window) {
-  SdlState& s = State();
   if (SDL_GetWindowSurface(window) == nullptr) {
-    s.lastError = SDL_GetError();
+    SetLastErrorText(SDL_GetError());
     return false;
   }
-  s.surfacePath = true;
+  State().surfacePath = true;
   return true;
 }
 
@@ -300,13 +249,13 @@ bool OpenRenderer(SDL_Window* window, int width, int height) {
   SdlState& s = State();
   s.renderer = SDL_CreateRenderer(window, -1, 0);
   if (s.renderer == nullptr) {
-    s.lastError = SDL_GetError();
+    SetLastErrorText(SDL_GetError());
     return false;
   }
   s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB888,
                                 SDL_TEXTUREACCESS_STREAMING, width, height);
   if (s.texture == nullptr) {
-    s.lastError = SDL_GetError();
+    SetLastErrorText(SDL_GetError());
     SDL_DestroyRenderer(s.renderer);
     s.renderer = nullptr;
     return false;
@@ -339,26 +288,24 @@ void PresentThroughWindowSurface(SDL_Window* window, const uint32_t* pixels, int
 }  // namespace
 
 bool OpenPresenter(int width, int height) {
-  SdlState& s = State();
-  WindowRecord* w = s.window.get();
-  if (w == nullptr || w->destroyed) {
-    s.lastError = "no window to present into";
+  SDL_Window* window = State().window;
+  if (window == nullptr) {
+    SetLastErrorText("no window to present into");
     return false;
   }
   // Before SDL first makes a window surface: a plain framebuffer, never one
   // that SDL would draw through a GL texture itself.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (RendererDrawsInSoftware())
-    return OpenWindowSurface(w->sdlWindow) || OpenRenderer(w->sdlWindow, width, height);
-  return OpenRenderer(w->sdlWindow, width, height) || OpenWindowSurface(w->sdlWindow);
+    return OpenWindowSurface(window) || OpenRenderer(window, width, height);
+  return OpenRenderer(window, width, height) || OpenWindowSurface(window);
 }
 
 void PresentFrame(const uint32_t* pixels, int width, int height) {
   SdlState& s = State();
-  WindowRecord* w = s.window.get();
-  if (w == nullptr || w->destroyed) return;
+  if (s.window == nullptr) return;
   if (s.surfacePath) {
-    PresentThroughWindowSurface(w->sdlWindow, pixels, width, height);
+    PresentThroughWindowSurface(s.window, pixels, width, height);
     return;
   }
   if (s.texture == nullptr) return;
@@ -378,8 +325,6 @@ void ClosePresenter() {
   s.surfacePath = false;
 }
 
-const char* LastErrorText() { return State().lastError.c_str(); }
-
 const char* ProgramDirectory() {
   // SDL reads it once from the system (/proc/self/exe on Linux), with the
   // separator at the end; it needs no SDL_Init.
@@ -395,7 +340,8 @@ const char* ProgramDirectory() {
 void ShutdownSdl() {
   ClosePresenter();
   SdlState& s = State();
-  if (s.window && s.window->sdlWindow != nullptr) SDL_DestroyWindow(s.window->sdlWindow);
+  if (s.window != nullptr) SDL_DestroyWindow(s.window);
+  s.window = nullptr;
   if (s.videoReady) SDL_Quit();
   s.videoReady = false;
 }

@@ -13,7 +13,9 @@
 // upon which the loop draws one frame, exactly as it does elsewhere; the
 // next poll waits (through Asyncify, with the loop's stack kept) for the next
 // animation frame. The frame rate is thereby bounded by the display's
-// refresh. AnimationFrameTurns.h holds that rule.
+// refresh. AnimationFrameTurns.h holds that rule; the backend's pump applies
+// it. The window's class, messages and default behaviour are the emulated
+// window's (platform/EmulatedWindow.h).
 //
 // The window is the page's canvas; the title goes to document.title and to
 // the line under the canvas; Escape (keyboard focus on the page) and the
@@ -29,31 +31,21 @@
 // returns, the page says that the show has ended and with which exit code.
 // Only the main window exists; its class has no icon, cursor or brush.
 //
-// For whoever watches the page (its tests), window.brindlemox counts the
-// frames presented and the animation frames waited for, keeps the times
-// (performance.now()) of the first and the last frame presented, and
-// journals the stop: each key and close message handled, the presenter's
-// closing, WM_DESTROY, WM_QUIT and the end, each with the count of frames
-// presented by then.
+// The page keeps no record for its tests: they watch a page of their own,
+// the same program with their observer built in (tests/web/PageJournal.cpp).
 #include <emscripten.h>
 
 #include <cmath>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/EmulatedDefaults.h"
+#include "platform/EmulatedWindow.h"
 #include "platform/Platform.h"
 #include "platform/web/AnimationFrameTurns.h"
+#include "platform/web/PageConversions.h"
 #include "platform/web/WebPage.h"
 
 namespace platform {
-
-struct WindowRecord {
-  WindowProcedure procedure = nullptr;
-  bool destroyed = false;
-};
 
 namespace {
 
@@ -105,7 +97,6 @@ EM_JS(int, PageTakeEvent, (int* keyCode, int* alt), {
 
 EM_ASYNC_JS(void, PageWaitForAnimationFrame, (), {
   await new Promise((resolve) => requestAnimationFrame(resolve));
-  Module.brindlemoxPage.animationFrames++;
 });
 
 EM_JS(int, PageShowError, (const char* text), {
@@ -152,20 +143,12 @@ EM_JS(void, PagePutFrame, (const uint32_t* rgba, int width, int height), {
     page.image = image;
   }
   page.context.putImageData(image, 0, 0);
-  page.framesPresented++;
-  page.lastFrameAt = performance.now();
-  if (page.firstFrameAt === null) page.firstFrameAt = page.lastFrameAt;
 });
 
 EM_JS(void, PageCloseCanvas, (), {
   const page = Module.brindlemoxPage;
   page.context = null;
   page.image = null;
-});
-
-EM_JS(void, PageJournal, (const char* what), {
-  const page = Module.brindlemoxPage;
-  page.journal.push({what: UTF8ToString(what), frames: page.framesPresented});
 });
 
 EM_JS(void, PageShowEnded, (int exitCode), {
@@ -180,13 +163,9 @@ EM_JS(void, PageShowEnded, (int exitCode), {
 });
 
 struct WebState {
-  EmulatedWindowClass windowClass;
-  std::unique_ptr<WindowRecord> window;
-  EmulatedMessageQueue queue;
   web::AnimationFrameTurns turns;
   bool presenterOpen = false;
   std::vector<uint32_t> canvasPixels;
-  std::string lastError;
 };
 
 WebState& State() {
@@ -195,124 +174,58 @@ WebState& State() {
 }
 
 // Turns the page's input waiting now into window messages at the queue's end.
-void PumpEvents() {
-  WebState& s = State();
-  WindowRecord* w = s.window.get();
+// Returns whether it posted any: input that comes when the window is gone is
+// dropped.
+bool PostPageInput() {
+  WindowRecord* w = EmulatedMainWindow();
+  bool posted = false;
   int keyCode = 0;
   int alt = 0;
   for (int kind; (kind = PageTakeEvent(&keyCode, &alt)) != 0;) {
     if (w == nullptr || w->destroyed) continue;
-    if (kind == 2) {
-      s.queue.Post(w, WM_CLOSE, 0, 0);
-    } else {
-      const Message key = web::KeyDownMessage(w, keyCode, alt != 0);
-      s.queue.Post(key.window, key.message, key.wParam, key.lParam);
-    }
+    const Message message = kind == 2 ? Message{w, WM_CLOSE, 0, 0}
+                                      : web::KeyDownMessage(w, keyCode, alt != 0);
+    PostWindowMessage(message.window, message.message, message.wParam, message.lParam);
+    posted = true;
   }
-}
-
-void JournalMessage(const Message& message) {
-  char text[48];
-  switch (message.message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-      std::snprintf(text, sizeof text, "%s %u",
-                    message.message == WM_KEYDOWN ? "WM_KEYDOWN" : "WM_SYSKEYDOWN",
-                    static_cast<unsigned>(message.wParam));
-      PageJournal(text);
-      break;
-    case WM_CLOSE:
-      PageJournal("WM_CLOSE");
-      break;
-    default:
-      break;
-  }
+  return posted;
 }
 
 }  // namespace
 
-bool RegisterWindowClass(const WindowClass& windowClass) {
-  return State().windowClass.Register(windowClass);
-}
+namespace backend {
 
-WindowHandle CreateMainWindow(const char* className, const char* title, uint32_t, int, int,
-                              int, int, InstanceHandle) {
-  WebState& s = State();
-  const WindowProcedure procedure = s.windowClass.ProcedureOf(className);
-  if (procedure == nullptr) {
-    s.lastError = "window class not registered";
-    return nullptr;
-  }
+bool OpenWindow(const WindowRecord& window) {
   if (!PageHasCanvas()) {
-    s.lastError = "the page has no canvas with the id \"screen\"";
-    return nullptr;
+    SetLastErrorText("the page has no canvas with the id \"screen\"");
+    return false;
   }
-  s.window = std::make_unique<WindowRecord>();
-  s.window->procedure = procedure;
-  PageSetTitle(title);
+  PageSetTitle(window.title.c_str());
   PageListenForInput();
-  return s.window.get();
+  return true;
 }
 
-int ScreenWidth() { return PageScreenWidth(); }
-int ScreenHeight() { return PageScreenHeight(); }
+void ShowWindow(const WindowRecord&, int) { PageShowCanvas(1); }
 
-void ShowMainWindow(WindowHandle window, int) {
-  if (window != nullptr && !window->destroyed) PageShowCanvas(1);
+void UpdateWindow(const WindowRecord&) { PostPageInput(); }
+
+void SetTitle(const WindowRecord& window) { PageSetTitle(window.title.c_str()); }
+
+// Lambdas, so that the wait is a direct call, whether or not Pump is inlined:
+// Asyncify follows direct calls only.
+void PumpEvents() {
+  State().turns.Pump([] { return PostPageInput(); }, [] { PageWaitForAnimationFrame(); });
 }
 
-void UpdateMainWindow(WindowHandle) { PumpEvents(); }
-
-bool PeekNextMessage(Message& message) {
-  WebState& s = State();
-  // Lambdas, so that the wait is a direct call, whether or not Take is
-  // inlined: Asyncify follows direct calls only.
-  const bool taken = s.turns.Take(
-      s.queue, message, [] { PumpEvents(); }, [] { PageWaitForAnimationFrame(); });
-  if (taken && message.message == WM_QUIT) {
-    char text[32];
-    std::snprintf(text, sizeof text, "WM_QUIT %d", static_cast<int>(message.wParam));
-    PageJournal(text);
-  }
-  return taken;
-}
-
-void TranslateKeyMessage(const Message&) {}
-
-intptr_t DispatchToWindow(const Message& message) {
-  WindowHandle w = message.window;
-  if (w == nullptr || w->destroyed || w->procedure == nullptr) return 0;
-  JournalMessage(message);
-  return w->procedure(w, message.message, message.wParam, message.lParam);
-}
-
-intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
-                                intptr_t) {
-  return EmulatedDefaultWindowProcedure(window, message, wParam);
-}
-
-void PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                       intptr_t lParam) {
-  if (window == nullptr || window->destroyed) return;
-  State().queue.Post(window, message, wParam, lParam);
-}
-
-void PostQuit(int exitCode) { State().queue.PostQuit(exitCode); }
-
-void DestroyMainWindow(WindowHandle window) {
-  WebState& s = State();
-  if (window == nullptr || window->destroyed) return;
-  window->destroyed = true;
-  s.queue.DropMessagesOf(window);
-  PageJournal("WM_DESTROY");
-  window->procedure(window, WM_DESTROY, 0, 0);
+void CloseWindow(const WindowRecord&) {
   PageShowCanvas(0);
   PageWindowClosed();
 }
 
-void SetWindowTitle(WindowHandle window, const char* text) {
-  if (window != nullptr && !window->destroyed) PageSetTitle(text);
-}
+}  // namespace backend
+
+int ScreenWidth() { return PageScreenWidth(); }
+int ScreenHeight() { return PageScreenHeight(); }
 
 bool ShowErrorMessageBox(const char* text, const char* caption) {
   const std::string line = std::string(caption) + ": " + text;
@@ -332,13 +245,13 @@ uint32_t TickCountMs() {
 
 bool OpenPresenter(int width, int height) {
   WebState& s = State();
-  WindowRecord* w = s.window.get();
+  const WindowRecord* w = EmulatedMainWindow();
   if (w == nullptr || w->destroyed) {
-    s.lastError = "no window to present into";
+    SetLastErrorText("no window to present into");
     return false;
   }
   if (!PageOpenCanvas(width, height)) {
-    s.lastError = "the canvas has no 2D context";
+    SetLastErrorText("the canvas has no 2D context");
     return false;
   }
   s.canvasPixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
@@ -361,10 +274,7 @@ void ClosePresenter() {
   s.presenterOpen = false;
   PageCloseCanvas();
   s.canvasPixels = {};
-  PageJournal("presenter closed");
 }
-
-const char* LastErrorText() { return State().lastError.c_str(); }
 
 // The page has no folder of its own to look in: the picture is fetched into
 // the working directory before the program starts, which is where it is read.
@@ -372,12 +282,7 @@ const char* ProgramDirectory() { return ""; }
 
 namespace web {
 
-void EndShow(int exitCode) {
-  char text[32];
-  std::snprintf(text, sizeof text, "ended %d", exitCode);
-  PageJournal(text);
-  PageShowEnded(exitCode);
-}
+void EndShow(int exitCode) { PageShowEnded(exitCode); }
 
 }  // namespace web
 }  // namespace platform

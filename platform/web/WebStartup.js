@@ -1,6 +1,7 @@
 // The page's start-up, run by brindlemox.js before the program starts (a
 // --pre-js of the web build):
-//   - the page object the web backend (WebPlatform.cpp) reports to, also
+//   - the page object the web backend (WebPlatform.cpp) keeps its side in
+//     (the input waiting, the canvas's context, the show's end), also
 //     reachable as window.brindlemox;
 //   - the program's standard output and error as lines on the page (the
 //     element "log") as well as on the console;
@@ -11,12 +12,7 @@
 //     one line, as it does on the desktop.
 Module.brindlemoxPage = {
   events: [],
-  journal: [],
   log: [],
-  framesPresented: 0,
-  animationFrames: 0,
-  firstFrameAt: null,
-  lastFrameAt: null,
   context: null,
   image: null,
   ended: false,

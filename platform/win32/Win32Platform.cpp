@@ -13,7 +13,8 @@
 // atom is known from the first message a new window gets.
 //
 // Presenting is not here: it belongs to the graphics device, whose module
-// (QelGFX36.dll) carries Win32Presenter.cpp.
+// (QelGFX36.dll) carries Win32Presenter.cpp. So does the last error's text
+// (Win32Error.cpp), which both modules report to.
 #include <string>
 #include <vector>
 
@@ -35,9 +36,26 @@ std::vector<ClassProcedure>& Procedures() {
   return procedures;
 }
 
-std::string& LastError() {
-  static std::string text;
-  return text;
+// The system's own text for a Win32 error code.
+std::string SystemErrorText(DWORD code) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string result = length != 0 && text != nullptr ? std::string(text, length)
+                                                      : "Win32 error " + std::to_string(code);
+  if (text != nullptr) LocalFree(text);
+  // The system's messages end in a full stop and a line break.
+  while (!result.empty() &&
+         (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
+    result.pop_back();
+  return result;
+}
+
+// The system's text for the error of the call that failed last, as the last
+// error's text.
+void ReportSystemError() {
+  win32::SetLastErrorText(SystemErrorText(GetLastError()).c_str());
 }
 
 HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
@@ -85,7 +103,7 @@ bool RegisterWindowClass(const WindowClass& windowClass) {
   record.hIconSm = icon;
   const ATOM atom = RegisterClassExA(&record);
   if (atom == 0) {
-    LastError() = win32::SystemErrorText(GetLastError());
+    ReportSystemError();
     return false;
   }
   // An atom freed by unregistering a class may come back for a new one.
@@ -98,7 +116,7 @@ WindowHandle CreateMainWindow(const char* className, const char* title, uint32_t
                               int x, int y, int width, int height, InstanceHandle instance) {
   const HWND window = CreateWindowExA(0, className, title, style, x, y, width, height, nullptr,
                                       nullptr, static_cast<HINSTANCE>(instance), nullptr);
-  if (window == nullptr) LastError() = win32::SystemErrorText(GetLastError());
+  if (window == nullptr) ReportSystemError();
   return FromHwnd(window);
 }
 
@@ -166,8 +184,6 @@ int64_t PerformanceFrequency() {
 }
 
 uint32_t TickCountMs() { return GetTickCount(); }
-
-const char* LastErrorText() { return LastError().c_str(); }
 
 const char* ProgramDirectory() {
   // The program file's path as Windows gives it, in the ANSI code page that

@@ -10,23 +10,17 @@
 // order, so the back buffer is handed over as it is. The window's outer size
 // is the back buffer's, so its client area is smaller and the frame is
 // shrunk to fill it (COLORONCOLOR: whole pixels are dropped, not blended).
-#include <string>
-
 #include "platform/Platform.h"
 #include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32Error.h"
 
 namespace platform {
 
 namespace {
 
-struct PresenterState {
-  HWND window = nullptr;
-  std::string lastError;
-};
-
-PresenterState& State() {
-  static PresenterState state;
-  return state;
+HWND& PresentedWindow() {
+  static HWND window = nullptr;
+  return window;
 }
 
 BOOL CALLBACK TakeVisibleWindow(HWND window, LPARAM found) {
@@ -38,26 +32,25 @@ BOOL CALLBACK TakeVisibleWindow(HWND window, LPARAM found) {
 }  // namespace
 
 bool OpenPresenter(int width, int height) {
-  PresenterState& s = State();
   if (width <= 0 || height <= 0) {
-    s.lastError = "nothing to present";
+    win32::SetLastErrorText("nothing to present");
     return false;
   }
   HWND window = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), TakeVisibleWindow, reinterpret_cast<LPARAM>(&window));
   if (window == nullptr) {
-    s.lastError = "no visible window on this thread to present into";
+    win32::SetLastErrorText("no visible window on this thread to present into");
     return false;
   }
-  s.window = window;
+  PresentedWindow() = window;
   return true;
 }
 
 void PresentFrame(const uint32_t* pixels, int width, int height) {
-  PresenterState& s = State();
-  if (s.window == nullptr || !IsWindow(s.window)) return;
+  const HWND window = PresentedWindow();
+  if (window == nullptr || !IsWindow(window)) return;
   RECT client;
-  if (!GetClientRect(s.window, &client)) return;
+  if (!GetClientRect(window, &client)) return;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -65,16 +58,14 @@ void PresentFrame(const uint32_t* pixels, int width, int height) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  const HDC dc = GetDC(s.window);
+  const HDC dc = GetDC(window);
   if (dc == nullptr) return;
   SetStretchBltMode(dc, COLORONCOLOR);
   StretchDIBits(dc, 0, 0, client.right - client.left, client.bottom - client.top, 0, 0, width,
                 height, pixels, &info, DIB_RGB_COLORS, SRCCOPY);
-  ReleaseDC(s.window, dc);
+  ReleaseDC(window, dc);
 }
 
-void ClosePresenter() { State().window = nullptr; }
-
-const char* LastErrorText() { return State().lastError.c_str(); }
+void ClosePresenter() { PresentedWindow() = nullptr; }
 
 }  // namespace platform

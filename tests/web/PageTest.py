@@ -10,10 +10,14 @@ at 7000 ms on the timeline, with the picture and without it: the tile zoom
 then shows the whole picture, unscaled, from 6000 ms to 8000 ms, and the page's
 canvas must hold exactly those pixels in that time.
 
-The page is served in three folders: "show" (the build as it is), "nopicture"
-(without pvn_quad.png) and "nodevice" (a page whose canvas has handed its
-drawing to an OffscreenCanvas before the program starts, so that the program
-gets no 2D context and its device cannot be made).
+The tests watch the page the build makes for them, BUILD_WEB_DIR/page-test:
+the same page and program with their observer built in, which journals the
+stop, and their watch over the page, which counts the frames. It is served in
+three folders: "show" (as it is), "nopicture" (without pvn_quad.png) and
+"nodevice" (a page whose canvas has handed its drawing to an OffscreenCanvas
+before the program starts, so that the program gets no 2D context and its
+device cannot be made). The page as shipped, BUILD_WEB_DIR itself, is served
+in "shipped": it must show the show and keep no record for tests.
 
 BUNDLE_DIR is the web bundle's folder as a user unpacks it: it is served as
 it is by Python's plain static server, which knows nothing of the program,
@@ -39,7 +43,7 @@ WIDTH, HEIGHT = 640, 480
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PAGE_FILES = ("index.html", "brindlemox.js", "brindlemox.wasm", "pvn_quad.png")
 TITLE = re.compile(r"^Brindlemox :: (\d+) fps   $")
-STOP = ["WM_CLOSE", "presenter closed", "WM_DESTROY", "WM_QUIT 0", "ended 0"]
+STOP = ["WM_CLOSE", "device closed", "WM_DESTROY", "WM_QUIT 0", "ended 0"]
 
 # The tile zoom shows the whole picture from 6000 ms of its own clock until
 # the starfield takes over at 8000 ms on the timeline. Both clocks start
@@ -50,7 +54,7 @@ WHOLE_PICTURE_UNTIL_MS = 7900
 # Reads the canvas in the page, with the time of the frame it shows, once the
 # show has run long enough; null before.
 READ_CANVAS = """
-const page = window.brindlemox;
+const page = arguments[1] ? window.outsideWatch : window.brindlemox;
 if (!page || page.firstFrameAt === null || page.lastFrameAt - page.firstFrameAt < arguments[0])
   return null;
 const canvas = document.getElementById('screen');
@@ -60,6 +64,21 @@ for (let i = 0; i < data.length; i += 0x8000)
   text += String.fromCharCode.apply(null, data.subarray(i, i + 0x8000));
 return {pixels: btoa(text), shownAt: page.lastFrameAt - page.firstFrameAt,
         width: canvas.width, height: canvas.height};
+"""
+
+
+# The same times for a page that keeps none (the page as shipped), watched
+# from outside: run before any script of the page.
+OUTSIDE_WATCH = """
+window.outsideWatch = {framesPresented: 0, firstFrameAt: null, lastFrameAt: null};
+const putImageData = CanvasRenderingContext2D.prototype.putImageData;
+CanvasRenderingContext2D.prototype.putImageData = function (...args) {
+  putImageData.apply(this, args);
+  const watch = window.outsideWatch;
+  watch.framesPresented++;
+  watch.lastFrameAt = performance.now();
+  if (watch.firstFrameAt === null) watch.firstFrameAt = watch.lastFrameAt;
+};
 """
 
 
@@ -103,13 +122,16 @@ class PageTest(unittest.TestCase):
     def setUpClass(cls):
         cls.work = tempfile.mkdtemp(prefix="brindlemox-page.")
         served = os.path.join(cls.work, "served")
-        for folder, files in (("show", PAGE_FILES), ("nopicture", PAGE_FILES[:3]),
-                              ("nodevice", PAGE_FILES)):
+        test_page = os.path.join(cls.build_dir, "page-test")
+        for folder, origin, files in (("show", test_page, PAGE_FILES),
+                                      ("nopicture", test_page, PAGE_FILES[:3]),
+                                      ("nodevice", test_page, PAGE_FILES),
+                                      ("shipped", cls.build_dir, PAGE_FILES)):
             os.makedirs(os.path.join(served, folder))
             for name in files:
-                os.symlink(os.path.join(cls.build_dir, name), os.path.join(served, folder, name))
+                os.symlink(os.path.join(origin, name), os.path.join(served, folder, name))
         page = os.path.join(served, "nodevice", "index.html")
-        with open(os.path.join(cls.build_dir, "index.html")) as f:
+        with open(os.path.join(test_page, "index.html")) as f:
             html = f.read()
         program = '<script src="brindlemox.js"></script>'
         assert program in html
@@ -181,11 +203,12 @@ class PageTest(unittest.TestCase):
         self.wait_for(f"window.brindlemox && window.brindlemox.framesPresented >= {count}",
                       what=f"{count} frames")
 
-    def read_whole_picture(self):
-        """The canvas while the tile zoom shows the whole picture."""
+    def read_whole_picture(self, outside=False):
+        """The canvas while the tile zoom shows the whole picture; with outside,
+        timed by the outside watch."""
         deadline = time.monotonic() + 30
         while time.monotonic() < deadline:
-            shot = self.driver.execute_script(READ_CANVAS, WHOLE_PICTURE_FROM_MS)
+            shot = self.driver.execute_script(READ_CANVAS, WHOLE_PICTURE_FROM_MS, outside)
             if shot:
                 self.assertLess(shot["shownAt"], WHOLE_PICTURE_UNTIL_MS,
                                 "the page was read too late to see the tile zoom")
@@ -252,17 +275,29 @@ class PageTest(unittest.TestCase):
     def test_bundle_from_a_plain_static_server_plays_the_show(self):
         if not self.bundle_base:
             self.skipTest("no bundle given")
-        self.open("", self.bundle_base)
-        self.wait_for_frames(2)
+        # The bundle holds the page as shipped, which keeps no record for
+        # tests: its frames are timed from outside.
+        watch = self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                            {"source": OUTSIDE_WATCH})
+        try:
+            self.open("", self.bundle_base)
+        finally:
+            self.driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument",
+                                        {"identifier": watch["identifier"]})
         self.wait_for("/^Brindlemox :: \\d+ fps   $/.test(document.querySelector('title')"
                       ".textContent)", what="the frame rate in the title")
-        pixels = self.read_whole_picture()
+        pixels = self.read_whole_picture(outside=True)
         self.assertEqual(differing_pixels(pixels, canvas_bytes_of_frame(self.picture_frame)), 0,
                          "the bundle's canvas is not the capture tool's frame at 7000 ms")
         self.assertEqual(self.page("window.brindlemox.log"), [])
         ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
-        self.assert_stopped_in_order(["WM_KEYDOWN 27"] + STOP)
+        self.wait_for("window.brindlemox.ended", what="the end of the show")
         self.assertEqual(self.page("window.brindlemox.exitCode"), 0)
+        frames = self.page("window.outsideWatch.framesPresented")
+        time.sleep(0.3)
+        self.assertEqual(self.page("window.outsideWatch.framesPresented"), frames,
+                         "frames were drawn after the end")
+        self.assertIn("The show has ended", self.page("document.getElementById('status').textContent"))
 
     def test_escape_ends_the_show_in_order(self):
         self.open("show")
@@ -285,6 +320,23 @@ class PageTest(unittest.TestCase):
         self.assertEqual(self.page("window.brindlemox.log"),
                          ['Brindlemox: cannot load picture "pvn_quad.png": file not found'])
         self.assertFalse(self.page("window.brindlemox.ended"))
+
+    def test_shipped_page_shows_the_show_and_keeps_no_record_for_tests(self):
+        self.open("shipped")
+        self.wait_for("!document.getElementById('screen').hidden && "
+                      "/ fps   $/.test(document.getElementById('title').textContent)",
+                      what="the canvas and the frame rate in the title")
+        canvas = self.driver.find_element(By.ID, "screen")
+        first = canvas.screenshot_as_png
+        time.sleep(1.0)
+        self.assertNotEqual(first, canvas.screenshot_as_png,
+                            "two screenshots a second apart are the same")
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.wait_for("window.brindlemox.ended", what="the end of the show")
+        self.assertEqual(self.page("window.brindlemox.exitCode"), 0)
+        for name in ("journal", "framesPresented", "animationFrames", "firstFrameAt",
+                     "lastFrameAt"):
+            self.assertFalse(self.page(f"'{name}' in window.brindlemox"), name)
 
     def test_device_failure_shows_the_error_line_and_draws_nothing(self):
         self.open("nodevice")

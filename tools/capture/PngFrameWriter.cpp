@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "framework/PngFile.h"
+#include "tools/png/PngWriter.h"
 
 std::string PngFramePath(const std::string& dir, uint64_t frame) {
   char name[32];

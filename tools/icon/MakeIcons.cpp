@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/PngFile.h"
+#include "tools/png/PngWriter.h"
 #include "tools/icon/Icon.h"
 
 int main(int argc, char** argv) {
