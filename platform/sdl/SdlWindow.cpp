@@ -1,0 +1,120 @@
+// SDL2 backend: the main window, its events turned into window messages,
+// the message box, the clock and the program's own folder. The window's
+// class, messages and default behaviour are the emulated window's
+// (platform/EmulatedWindow.h).
+#include <SDL.h>
+
+#include <ctime>
+#include <string>
+
+#include "platform/EmulatedWindow.h"
+#include "platform/Platform.h"
+#include "platform/sdl/SdlBackend.h"
+
+namespace platform {
+
+namespace {
+
+// Win32 virtual-key codes of the keys SDL reports; other keys pass on their
+// SDL key code, which the program only hands to the default handling.
+uintptr_t VirtualKey(SDL_Keycode key) {
+  if (key == SDLK_ESCAPE) return VK_ESCAPE;
+  if (key == SDLK_F4) return VK_F4;
+  if (key >= SDLK_a && key <= SDLK_z) return static_cast<uintptr_t>('A' + (key - SDLK_a));
+  if (key >= SDLK_0 && key <= SDLK_9) return static_cast<uintptr_t>(key);
+  return static_cast<uintptr_t>(key & 0xFFFF);
+}
+
+intptr_t PackPosition(int x, int y) {
+  return static_cast<intptr_t>((static_cast<uint32_t>(y & 0xFFFF) << 16) |
+                               static_cast<uint32_t>(x & 0xFFFF));
+}
+
+}  // namespace
+
+namespace backend {
+
+bool OpenWindow(const WindowRecord& window) {
+  if (!sdl::EnsureVideo()) return false;
+  SDL_Window* made = SDL_CreateWindow(window.title.c_str(), window.x, window.y, window.width,
+                                      window.height, SDL_WINDOW_HIDDEN);
+  if (made == nullptr) {
+    SetLastErrorText(SDL_GetError());
+    return false;
+  }
+  sdl::SetMainWindow(made);
+  return true;
+}
+
+void ShowWindow(const WindowRecord&, int) { SDL_ShowWindow(sdl::MainWindow()); }
+
+void UpdateWindow(const WindowRecord&) { PumpEvents(); }
+
+void SetTitle(const WindowRecord& window) {
+  SDL_SetWindowTitle(sdl::MainWindow(), window.title.c_str());
+}
+
+// Turns the SDL events waiting now into window messages at the queue's end.
+void PumpEvents() {
+  if (!sdl::VideoReady()) return;
+  WindowRecord* w = EmulatedMainWindow();
+  SDL_Event event;
+  while (SDL_PollEvent(&event) != 0) {
+    switch (event.type) {
+      case SDL_QUIT:
+        PostWindowMessage(w, WM_CLOSE, 0, 0);
+        break;
+      case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+          PostWindowMessage(w, WM_CLOSE, 0, 0);
+        else if (event.window.event == SDL_WINDOWEVENT_MOVED)
+          PostWindowMessage(w, WM_MOVE, 0, PackPosition(event.window.data1, event.window.data2));
+        break;
+      case SDL_KEYDOWN: {
+        const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
+        const uint32_t kind = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+        PostWindowMessage(w, kind, VirtualKey(event.key.keysym.sym), 1);
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+void CloseWindow(const WindowRecord&) {
+  SDL_DestroyWindow(sdl::MainWindow());
+  sdl::SetMainWindow(nullptr);
+}
+
+}  // namespace backend
+
+bool ShowErrorMessageBox(const char* text, const char* caption) {
+  return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr) == 0;
+}
+
+int64_t PerformanceCounter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
+
+int64_t PerformanceFrequency() { return static_cast<int64_t>(SDL_GetPerformanceFrequency()); }
+
+uint32_t TickCountMs() {
+  // Milliseconds since boot, wrapping, as GetTickCount counts them.
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
+                               static_cast<uint64_t>(now.tv_nsec) / 1000000u);
+}
+
+const char* ProgramDirectory() {
+  // SDL reads it once from the system (/proc/self/exe on Linux), with the
+  // separator at the end; it needs no SDL_Init.
+  static const std::string directory = [] {
+    char* base = SDL_GetBasePath();
+    std::string path = base != nullptr ? base : "";
+    SDL_free(base);
+    return path;
+  }();
+  return directory.c_str();
+}
+
+}  // namespace platform
