@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/StandardStreams.h"
 #include "tools/capture/Capture.h"
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/PngFrameWriter.h"
@@ -40,6 +41,7 @@ bool WriteRawFrame(const uint32_t* pixels, int width, int height, std::vector<un
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::OpenClosedStandardStreams();
   CaptureOptions options;
   std::string error;
   if (!ParseCaptureOptions(argc, argv, options, error)) {
