@@ -102,12 +102,25 @@ constexpr OptionRule kOptionRules[] = {
        o.outDir = std::string(value);
        return true;
      }},
+    {"--picture", true,
+     [](std::string_view value, CaptureOptions& o, std::string& error) {
+       if (value.empty()) return Fail(error, "--picture needs a file");
+       if (!o.picture.empty()) return Fail(error, "--picture given twice");
+       o.picture = std::string(value);
+       return true;
+     }},
+    {"--allow-missing-picture", false,
+     [](std::string_view, CaptureOptions& o, std::string& error) {
+       if (o.allowMissingPicture) return Fail(error, "--allow-missing-picture given twice");
+       return o.allowMissingPicture = true;
+     }},
 };
 
 }  // namespace
 
 const char* CaptureUsage() {
   return "usage: brindlemox-capture [--fps N] [--seed N] [--duration MS | --frames LIST]\n"
+         "                          [--picture PATH] [--allow-missing-picture]\n"
          "                          (--out DIR | --raw)\n"
          "       brindlemox-capture --help | --version\n"
          "\n"
@@ -120,10 +133,17 @@ const char* CaptureUsage() {
          "                  every frame up to the largest is rendered; --duration is ignored)\n"
          "  --out DIR       write frame k as DIR/frame_NNNNNN.png (DIR is created)\n"
          "  --raw           write 640x480 bgr0 pixels per frame to standard output\n"
+         "  --picture PATH  the tile zoom's picture; by default pvn_quad.png in the\n"
+         "                  working directory, else beside this tool, else in\n"
+         "                  ../share/brindlemox from this tool's folder\n"
+         "  --allow-missing-picture\n"
+         "                  record black tiles when there is no usable picture\n"
+         "                  (without it the tool stops before the first frame)\n"
          "  --help, -h      show this text and exit\n"
          "  --version       show the version and exit\n"
          "\n"
-         "Exit codes: 0 done, 1 an output could not be written, 2 a bad option or value.\n";
+         "Exit codes: 0 done, 1 no usable picture or an output could not be written,\n"
+         "2 a bad option or value.\n";
 }
 
 const char* CaptureVersion() { return "brindlemox-capture " BRINDLEMOX_VERSION "\n"; }
