@@ -301,6 +301,35 @@ TEST(CaptureOutput, AFullDeviceUnderRawFailsWithOneLine) {
   EXPECT_EQ(o.err, "brindlemox-capture: cannot write to standard output\n");
 }
 
+// A disk that fills up in the middle of a frame's file (here the limit on
+// the size of a file, which fails the write the same way): the tool names
+// that frame and exits with 1; the frames before it are whole, and of that
+// frame nothing is left, not even a part under another name.
+TEST(CaptureOutput, AFrameCutShortByAFullDiskLeavesNothingOfIt) {
+  ScratchDirectory scratch;
+  const fs::path dir = scratch.path / "frames";
+  Launch launch{{BRINDLEMOX_CAPTURE_PATH, "--frames", "1-60", "--out", dir.string()}};
+  launch.fileSizeLimit = 8192;  // the first frames are smaller, the later ones larger
+  const Outcome o = RunProgram(launch);
+  ASSERT_TRUE(o.exited) << "signal " << o.signal;
+  EXPECT_EQ(o.exitCode, 1);
+  const std::string says = "brindlemox-capture: cannot write " + dir.string() + "/frame_";
+  ASSERT_EQ(o.err.rfind(says, 0), 0u) << o.err;
+  EXPECT_EQ(Lines(o.err), 1) << o.err;
+  const uint64_t failed = std::stoull(o.err.substr(says.size(), 6));
+  EXPECT_EQ(o.err.substr(says.size() + 6), ".png: " + std::string(std::strerror(EFBIG)) + "\n");
+  ASSERT_GT(failed, 1u) << "no frame fitted below the limit";
+  std::vector<std::string> whole;
+  for (uint64_t k = 1; k < failed; ++k) {
+    whole.push_back(fs::path(PngFramePath("", k)).filename().string());
+    DecodedPicture picture;
+    std::string reason;
+    EXPECT_TRUE(DecodePngFile(PngFramePath(dir.string(), k).c_str(), picture, reason))
+        << k << ": " << reason;
+  }
+  EXPECT_EQ(NamesIn(dir), whole);
+}
+
 // The tool alone in a folder of its own finds no picture: it says where it
 // looked and writes nothing, neither a frame nor a byte of video, nor the
 // output folder; asked for black tiles, it records them, with the
