@@ -98,7 +98,8 @@ TEST(CapturePicture, ANamedFileIsTakenBeforeEveryPlaceAndMustBeUsable) {
 
   // Found in the working directory, broken, with a good one in share.
   fs::copy_file(picture, tree.Share() / kName);
-  fs::copy_file(named, tree.Work() / kName, fs::copy_options::overwrite_existing);
+  fs::remove(tree.Work() / kName);
+  fs::copy_file(named, tree.Work() / kName);
   choice = ChooseCapturePicture("", tree.ProgramDirectory());
   EXPECT_EQ(choice.path, kName);
   EXPECT_EQ(choice.problem.rfind("cannot load picture \"pvn_quad.png\": ", 0), 0u)
