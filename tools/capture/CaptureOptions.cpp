@@ -22,6 +22,30 @@ bool Fail(std::string& error, const char* message) {
   return false;
 }
 
+// A flag that may be given once: --raw, --allow-missing-picture.
+bool SetFlagOnce(bool& flag, std::string_view option, std::string& error) {
+  if (flag) {
+    error = std::string(option) + " given twice";
+    return false;
+  }
+  return flag = true;
+}
+
+// A value that may be given once and not empty: --out DIR, --picture PATH.
+bool SetTextOnce(std::string_view value, std::string& text, std::string_view option,
+                 std::string_view needs, std::string& error) {
+  if (value.empty()) {
+    error = std::string(option) + " needs " + std::string(needs);
+    return false;
+  }
+  if (!text.empty()) {
+    error = std::string(option) + " given twice";
+    return false;
+  }
+  text = std::string(value);
+  return true;
+}
+
 bool ParseFrameList(std::string_view list, std::vector<FrameRange>& frames) {
   if (list.empty()) return false;
   while (true) {
@@ -63,8 +87,7 @@ constexpr OptionRule kOptionRules[] = {
      [](std::string_view, CaptureOptions& o, std::string&) { return o.version = true; }},
     {"--raw", false,
      [](std::string_view, CaptureOptions& o, std::string& error) {
-       if (o.raw) return Fail(error, "--raw given twice");
-       return o.raw = true;
+       return SetFlagOnce(o.raw, "--raw", error);
      }},
     {"--fps", true,
      [](std::string_view value, CaptureOptions& o, std::string& error) {
@@ -97,22 +120,15 @@ constexpr OptionRule kOptionRules[] = {
      }},
     {"--out", true,
      [](std::string_view value, CaptureOptions& o, std::string& error) {
-       if (value.empty()) return Fail(error, "--out needs a directory");
-       if (!o.outDir.empty()) return Fail(error, "--out given twice");
-       o.outDir = std::string(value);
-       return true;
+       return SetTextOnce(value, o.outDir, "--out", "a directory", error);
      }},
     {"--picture", true,
      [](std::string_view value, CaptureOptions& o, std::string& error) {
-       if (value.empty()) return Fail(error, "--picture needs a file");
-       if (!o.picture.empty()) return Fail(error, "--picture given twice");
-       o.picture = std::string(value);
-       return true;
+       return SetTextOnce(value, o.picture, "--picture", "a file", error);
      }},
     {"--allow-missing-picture", false,
      [](std::string_view, CaptureOptions& o, std::string& error) {
-       if (o.allowMissingPicture) return Fail(error, "--allow-missing-picture given twice");
-       return o.allowMissingPicture = true;
+       return SetFlagOnce(o.allowMissingPicture, "--allow-missing-picture", error);
      }},
 };
 
