@@ -12,8 +12,9 @@
 #   3. the installed program, started in another folder under Xvfb, opens a
 #      window titled "Brindlemox :: N fps   " of the window class the desktop
 #      entry names, and Escape ends it with exit code 0 and nothing said;
-#   4. the installed capture tool gives the package's version and records
-#      the same frames as the build's;
+#   4. the installed capture tool gives the package's version and, started
+#      in another folder, finds the installed picture and records the same
+#      frames as the build's;
 #   5. dpkg --purge removes it, leaving none of the files and folders it
 #      brought behind, and whatever apt-get installed for it goes too.
 # Runs as root (or through sudo) and installs what it needs first. The
@@ -185,7 +186,7 @@ step "the installed capture tool"
 said=$(/usr/bin/brindlemox-capture --version) || fail "brindlemox-capture --version failed"
 [ "$said" = "brindlemox-capture $version" ] || fail "brindlemox-capture --version said \"$said\""
 frames=1,421,1561
-(cd /usr/share/brindlemox && brindlemox-capture --frames "$frames" --out "$work/installed") ||
+(cd "$work" && brindlemox-capture --frames "$frames" --out "$work/installed") ||
   fail "the installed capture tool failed"
 (cd build && ./brindlemox-capture --frames "$frames" --out "$work/built") ||
   fail "the build's capture tool failed"

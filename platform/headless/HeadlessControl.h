@@ -39,7 +39,7 @@ void FailMessageBoxes(bool fail);
 
 // What ProgramDirectory() returns. Empty by default, so that the program
 // finds its data files in the working directory only, wherever the driver's
-// own file lies (the capture tool reads the picture there alone).
+// own file lies.
 void SetProgramDirectory(std::string directory);
 
 // Input as a user would give it: a message queued for the main window.

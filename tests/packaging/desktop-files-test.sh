@@ -117,7 +117,7 @@ manual_page 1 brindlemox-capture
 
 # Every option of the capture tool's usage, in its manual page.
 page=$(gzip -dc "$prefix/share/man/man1/brindlemox-capture.1.gz" | groff -man -Tascii -P-cbou 2>/dev/null)
-options=$("$prefix/bin/brindlemox-capture" --help | grep -oE '^ +-(-[a-z]+|[a-z])' | tr -d ' ')
+options=$("$prefix/bin/brindlemox-capture" --help | grep -oE '^ +-(-[a-z-]+|[a-z])' | tr -d ' ')
 [ "$(echo "$options" | wc -l)" -ge 8 ] || fail "the capture tool's usage names only: $options"
 for option in $options; do
   grep -qE "(^|[^-])$option([^a-z-]|$)" <<<"$page" || fail "brindlemox-capture(1) does not describe $option"

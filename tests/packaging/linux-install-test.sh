@@ -9,8 +9,9 @@
 #   - the installed program finds its picture from any working directory, in
 #     ../share/brindlemox or beside itself; without it, it says so in one line
 #     and the show runs on;
-#   - the installed capture tool, started where the picture lies, records the
-#     same frames as the build's.
+#   - the installed and the unpacked capture tool, started in another folder,
+#     find the picture as the program does and record the same frames as the
+#     build's; without the picture the tool says so and records nothing.
 # The program runs on SDL's dummy video driver (no display needed) and is
 # ended with SIGTERM, which SDL turns into a close request: exit code 0.
 #
@@ -98,12 +99,25 @@ expect_run "without its picture" "$scratch/elsewhere" "$scratch/alone/brindlemox
 cp "$prefix/share/brindlemox/pvn_quad.png" "$scratch/alone/"
 expect_run "with the picture beside it" "$scratch/elsewhere" "$scratch/alone/brindlemox" ""
 
-# Frame 420 (7 s into the tile zoom) of the installed tool and of the build's.
-(cd "$prefix/share/brindlemox" && "$prefix/bin/brindlemox-capture" --frames 420 --raw) \
-  >"$scratch/installed.raw"
+# Frame 420 (7 s into the tile zoom) of the installed and the unpacked tool,
+# started in another folder, and of the build's.
 (cd "$build" && ./brindlemox-capture --frames 420 --raw) >"$scratch/built.raw"
-[ -s "$scratch/built.raw" ] && cmp -s "$scratch/installed.raw" "$scratch/built.raw" ||
-  fail "the installed capture tool records other frames than the build's"
+[ -s "$scratch/built.raw" ] || fail "the build's capture tool recorded nothing"
+for tool in "$prefix/bin/brindlemox-capture" "$scratch/unpacked/$name/bin/brindlemox-capture"; do
+  (cd "$scratch/elsewhere" && "$tool" --frames 420 --raw) >"$scratch/captured.raw" ||
+    fail "$tool, started elsewhere, failed"
+  cmp -s "$scratch/captured.raw" "$scratch/built.raw" ||
+    fail "$tool, started elsewhere, records other frames than the build's"
+done
+# Without its picture the tool says so and records nothing.
+cp "$prefix/bin/brindlemox-capture" "$scratch/elsewhere/"
+code=0
+said=$(cd "$scratch/elsewhere" && ./brindlemox-capture --frames 420 --raw 2>&1 >"$scratch/captured.raw") ||
+  code=$?
+[ "$code" -eq 1 ] && [ ! -s "$scratch/captured.raw" ] ||
+  fail "the capture tool without its picture exited with $code and recorded $(wc -c <"$scratch/captured.raw") bytes"
+[[ "$said" == "brindlemox-capture: cannot find the picture: "* ]] ||
+  fail "the capture tool without its picture said \"$said\""
 
 [ "$failures" -eq 0 ] || exit 1
 echo "the install and the package hold the program, and it finds its picture"

@@ -15,8 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/StandardStreams.h"
 #include "tools/capture/Capture.h"
 #include "tools/capture/CaptureOptions.h"
+#include "tools/capture/CapturePicture.h"
 #include "tools/capture/PngFrameWriter.h"
 
 namespace {
@@ -40,6 +42,7 @@ bool WriteRawFrame(const uint32_t* pixels, int width, int height, std::vector<un
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::OpenClosedStandardStreams();
   CaptureOptions options;
   std::string error;
   if (!ParseCaptureOptions(argc, argv, options, error)) {
@@ -54,6 +57,14 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
+
+  // Before any output: no directory made, no byte of video written.
+  const CapturePicture picture = ChooseCapturePicture(options.picture, ToolDirectory());
+  if (!picture.problem.empty() && !options.allowMissingPicture) {
+    std::fprintf(stderr, "brindlemox-capture: %s\n", picture.problem.c_str());
+    return 1;
+  }
+  options.picture = picture.path;
 
   if (options.raw) {
 #ifdef SIGPIPE

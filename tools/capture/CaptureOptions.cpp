@@ -22,6 +22,30 @@ bool Fail(std::string& error, const char* message) {
   return false;
 }
 
+// A flag that may be given once: --raw, --allow-missing-picture.
+bool SetFlagOnce(bool& flag, std::string_view option, std::string& error) {
+  if (flag) {
+    error = std::string(option) + " given twice";
+    return false;
+  }
+  return flag = true;
+}
+
+// A value that may be given once and not empty: --out DIR, --picture PATH.
+bool SetTextOnce(std::string_view value, std::string& text, std::string_view option,
+                 std::string_view needs, std::string& error) {
+  if (value.empty()) {
+    error = std::string(option) + " needs " + std::string(needs);
+    return false;
+  }
+  if (!text.empty()) {
+    error = std::string(option) + " given twice";
+    return false;
+  }
+  text = std::string(value);
+  return true;
+}
+
 bool ParseFrameList(std::string_view list, std::vector<FrameRange>& frames) {
   if (list.empty()) return false;
   while (true) {
@@ -63,8 +87,7 @@ constexpr OptionRule kOptionRules[] = {
      [](std::string_view, CaptureOptions& o, std::string&) { return o.version = true; }},
     {"--raw", false,
      [](std::string_view, CaptureOptions& o, std::string& error) {
-       if (o.raw) return Fail(error, "--raw given twice");
-       return o.raw = true;
+       return SetFlagOnce(o.raw, "--raw", error);
      }},
     {"--fps", true,
      [](std::string_view value, CaptureOptions& o, std::string& error) {
@@ -97,10 +120,15 @@ constexpr OptionRule kOptionRules[] = {
      }},
     {"--out", true,
      [](std::string_view value, CaptureOptions& o, std::string& error) {
-       if (value.empty()) return Fail(error, "--out needs a directory");
-       if (!o.outDir.empty()) return Fail(error, "--out given twice");
-       o.outDir = std::string(value);
-       return true;
+       return SetTextOnce(value, o.outDir, "--out", "a directory", error);
+     }},
+    {"--picture", true,
+     [](std::string_view value, CaptureOptions& o, std::string& error) {
+       return SetTextOnce(value, o.picture, "--picture", "a file", error);
+     }},
+    {"--allow-missing-picture", false,
+     [](std::string_view, CaptureOptions& o, std::string& error) {
+       return SetFlagOnce(o.allowMissingPicture, "--allow-missing-picture", error);
      }},
 };
 
@@ -108,6 +136,7 @@ constexpr OptionRule kOptionRules[] = {
 
 const char* CaptureUsage() {
   return "usage: brindlemox-capture [--fps N] [--seed N] [--duration MS | --frames LIST]\n"
+         "                          [--picture PATH] [--allow-missing-picture]\n"
          "                          (--out DIR | --raw)\n"
          "       brindlemox-capture --help | --version\n"
          "\n"
@@ -120,10 +149,17 @@ const char* CaptureUsage() {
          "                  every frame up to the largest is rendered; --duration is ignored)\n"
          "  --out DIR       write frame k as DIR/frame_NNNNNN.png (DIR is created)\n"
          "  --raw           write 640x480 bgr0 pixels per frame to standard output\n"
+         "  --picture PATH  the tile zoom's picture; by default pvn_quad.png in the\n"
+         "                  working directory, else beside this tool, else in\n"
+         "                  ../share/brindlemox from this tool's folder\n"
+         "  --allow-missing-picture\n"
+         "                  record black tiles when there is no usable picture\n"
+         "                  (without it the tool stops before the first frame)\n"
          "  --help, -h      show this text and exit\n"
          "  --version       show the version and exit\n"
          "\n"
-         "Exit codes: 0 done, 1 an output could not be written, 2 a bad option or value.\n";
+         "Exit codes: 0 done, 1 no usable picture or an output could not be written,\n"
+         "2 a bad option or value.\n";
 }
 
 const char* CaptureVersion() { return "brindlemox-capture " BRINDLEMOX_VERSION "\n"; }

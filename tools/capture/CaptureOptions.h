@@ -17,6 +17,12 @@ struct CaptureOptions {
   std::vector<FrameRange> frames;  // empty: every frame of the duration
   std::string outDir;
   bool raw = false;
+  // --picture PATH: the tile zoom's picture. Empty: pvn_quad.png where the
+  // program would find it (tools/capture/CapturePicture.h).
+  std::string picture;
+  // --allow-missing-picture: without a usable picture, record black tiles
+  // rather than nothing.
+  bool allowMissingPicture = false;
   bool help = false;     // --help: print the usage and exit
   bool version = false;  // --version: print the version and exit
 };
