@@ -21,8 +21,7 @@ struct ShownRect {
 // The largest rectangle of the frame's shape inside the area, centred (an odd
 // pixel left over goes to the right or the bottom). Empty when either size is
 // not positive.
-constexpr ShownRect LetterboxRect(int areaWidth, int areaHeight, int frameWidth,
-                                  int frameHeight) {
+constexpr ShownRect LetterboxRect(int areaWidth, int areaHeight, int frameWidth, int frameHeight) {
   if (areaWidth <= 0 || areaHeight <= 0 || frameWidth <= 0 || frameHeight <= 0) return {};
   const int64_t aw = areaWidth, ah = areaHeight, fw = frameWidth, fh = frameHeight;
   ShownRect r;
@@ -80,9 +79,8 @@ class LetterboxScaler {
       std::memset(row, 0, leftBytes);
       std::memset(reinterpret_cast<unsigned char*>(row) + leftBytes + boxBytes, 0,
                   rowBytes - leftBytes - boxBytes);
-      const Pixel* source =
-          frame + static_cast<size_t>(rows_[static_cast<size_t>(boxRow)]) *
-                      static_cast<size_t>(frameWidth_);
+      const Pixel* source = frame + static_cast<size_t>(rows_[static_cast<size_t>(boxRow)]) *
+                                        static_cast<size_t>(frameWidth_);
       Pixel* out = row + box_.x;
       if (source == previousSource) {
         // An enlarged frame row is shown on several rows: copy the first.
@@ -99,8 +97,8 @@ class LetterboxScaler {
   static void NearestMap(int frameSize, int shownSize, std::vector<int>& map) {
     map.resize(static_cast<size_t>(std::max(shownSize, 0)));
     for (int d = 0; d < shownSize; ++d)
-      map[static_cast<size_t>(d)] =
-          static_cast<int>((2 * static_cast<int64_t>(d) + 1) * frameSize / (2 * int64_t{shownSize}));
+      map[static_cast<size_t>(d)] = static_cast<int>((2 * static_cast<int64_t>(d) + 1) * frameSize /
+                                                     (2 * int64_t{shownSize}));
   }
 
   int frameWidth_ = -1, frameHeight_ = -1, areaWidth_ = -1, areaHeight_ = -1;

@@ -45,7 +45,8 @@ Shown Draw(int width, int height) {
   scaler.Draw(frame.data(), area.data(), static_cast<size_t>(pitchPixels) * 4);
   Shown shown{width, height, {}};
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) shown.pixels.push_back(area[static_cast<size_t>(y) * pitchPixels + x]);
+    for (int x = 0; x < width; ++x)
+      shown.pixels.push_back(area[static_cast<size_t>(y) * pitchPixels + x]);
   return shown;
 }
 
@@ -57,7 +58,7 @@ TEST(Letterbox, TheFrameTakesTheLargestRectangleOfItsShapeCentred) {
   ExpectRect(LetterboxRect(1280, 1024, 640, 480), 0, 32, 1280, 960);    // bars above and below
   ExpectRect(LetterboxRect(390, 844, 640, 480), 0, 276, 390, 292);      // a phone, upright
   ExpectRect(LetterboxRect(1281, 1024, 640, 480), 0, 32, 1281, 960);    // 960.75 rounds down
-  ExpectRect(LetterboxRect(1366, 768, 640, 480), 171, 0, 1024, 768);     // odd pixel to the right
+  ExpectRect(LetterboxRect(1366, 768, 640, 480), 171, 0, 1024, 768);    // odd pixel to the right
   ExpectRect(LetterboxRect(0, 480, 640, 480), 0, 0, 0, 0);
   ExpectRect(LetterboxRect(640, -1, 640, 480), 0, 0, 0, 0);
   ExpectRect(LetterboxRect(640, 480, 0, 480), 0, 0, 0, 0);
