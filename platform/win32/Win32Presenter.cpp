@@ -64,18 +64,20 @@ void PresentFrame(const uint32_t* pixels, int width, int height) {
   info.bmiHeader.biCompression = BI_RGB;
   const int clientWidth = client.right - client.left;
   const int clientHeight = client.bottom - client.top;
-  ShownRect shown{0, 0, clientWidth, clientHeight};
-  if (clientWidth > width || clientHeight > height)
-    shown = LetterboxRect(clientWidth, clientHeight, width, height);
+  const bool letterboxed = clientWidth > width || clientHeight > height;
+  const ShownRect shown = letterboxed ? LetterboxRect(clientWidth, clientHeight, width, height)
+                                      : ShownRect{0, 0, clientWidth, clientHeight};
   const HDC dc = GetDC(window);
   if (dc == nullptr) return;
-  // The bars: above and below, then left and right of the picture.
-  PatBlt(dc, 0, 0, clientWidth, shown.y, BLACKNESS);
-  PatBlt(dc, 0, shown.y + shown.height, clientWidth, clientHeight - shown.y - shown.height,
-         BLACKNESS);
-  PatBlt(dc, 0, shown.y, shown.x, shown.height, BLACKNESS);
-  PatBlt(dc, shown.x + shown.width, shown.y, clientWidth - shown.x - shown.width, shown.height,
-         BLACKNESS);
+  if (letterboxed) {
+    // The bars: above and below, then left and right of the picture.
+    PatBlt(dc, 0, 0, clientWidth, shown.y, BLACKNESS);
+    PatBlt(dc, 0, shown.y + shown.height, clientWidth, clientHeight - shown.y - shown.height,
+           BLACKNESS);
+    PatBlt(dc, 0, shown.y, shown.x, shown.height, BLACKNESS);
+    PatBlt(dc, shown.x + shown.width, shown.y, clientWidth - shown.x - shown.width, shown.height,
+           BLACKNESS);
+  }
   SetStretchBltMode(dc, COLORONCOLOR);
   StretchDIBits(dc, shown.x, shown.y, shown.width, shown.height, 0, 0, width, height, pixels, &info,
                 DIB_RGB_COLORS, SRCCOPY);
