@@ -36,14 +36,15 @@ press_escape() {
 
 # start_window_manager WORK: starts openbox on DISPLAY, with its own empty
 # configuration folder, keeping its process id in wm_pid, and waits until it
-# manages the screen (wmctrl sees it). Returns non-zero when it did not within
-# 10 s. Windows then have frames, can be maximised, and go fullscreen through
-# the window manager, as on a desktop.
+# manages the screen (wmctrl sees it). Returns non-zero, with what openbox
+# said, when it did not within 30 s. Windows then have frames, can be
+# maximised, and go fullscreen through the window manager, as on a desktop.
 start_window_manager() {
   local work=$1
   mkdir -p "$work/wm-config"
   XDG_CONFIG_HOME=$work/wm-config openbox --sm-disable >"$work/wm.log" 2>&1 &
   wm_pid=$!
-  for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && return 0; sleep 0.1; done
+  for _ in $(seq 300); do wmctrl -m >/dev/null 2>&1 && return 0; sleep 0.1; done
+  cat "$work/wm.log"
   return 1
 }
