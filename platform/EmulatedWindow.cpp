@@ -123,9 +123,13 @@ intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t
                                 intptr_t) {
   if (Live(window) == nullptr) return 0;
   switch (message) {
+    case WM_KEYDOWN:
+      if (wParam == VK_F11) backend::ToggleFullscreen(*window);
+      return 0;
     case WM_SYSKEYDOWN:
       // Alt+F4 asks the window to close, as its close button does.
       if (wParam == VK_F4) return DispatchToWindow({window, WM_CLOSE, 0, 0});
+      if (wParam == VK_RETURN) backend::ToggleFullscreen(*window);
       return 0;
     case WM_CLOSE:
       // A close request that nobody handled destroys the window.

@@ -47,9 +47,9 @@ void ResetEmulatedWindows();
 //
 // The default window procedure (DefaultWindowProcedure) holds the window's
 // own behaviour, which Windows gives every window: Alt+F4 asks it to close,
-// and a close request nobody handled destroys it. Behaviour of that kind that
-// needs the backend's window becomes one more function here, called from
-// there.
+// and a close request nobody handled destroys it; F11 and Alt+Enter switch
+// it to fullscreen and back. Behaviour of that kind that needs the backend's
+// window becomes one more function here, called from there.
 namespace backend {
 
 // CreateWindowExA: makes the backend's window for the record (title, position
@@ -71,6 +71,12 @@ void PumpEvents();
 // DestroyWindow, after the procedure handled WM_DESTROY: the backend's window
 // goes.
 void CloseWindow(const WindowRecord& window);
+
+// F11 or Alt+Enter reached the default window procedure: the window covers
+// the screen it is on, or, when it does, comes back to its own size and
+// place. The presenter shows the frame letterboxed at whatever size the
+// window has (Letterbox.h).
+void ToggleFullscreen(const WindowRecord& window);
 
 }  // namespace backend
 }  // namespace platform

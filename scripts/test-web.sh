@@ -10,8 +10,11 @@
 #      (tests/web/PageTest.py): changing frames, the frame rate in the title,
 #      the canvas holding the capture tool's frame, one frame per animation
 #      frame, Escape and the close button ending the show in order, a missing
-#      picture, a device that cannot be made, and the page as shipped keeping
-#      no record for the tests (they watch a page built for them);
+#      picture, a device that cannot be made, the canvas's size and place at
+#      1920x1080 (device pixel ratios 1 and 2) and on a 390x844 phone with
+#      screenshots of it enlarged by nearest pixel, fullscreen by button and
+#      by F with Escape leaving it first, Play again, and the page as shipped
+#      keeping no record for the tests (they watch a page built for them);
 #   4. the web bundle Brindlemox-VERSION-web.zip: SHA256SUMS checks it, it
 #      holds one folder with the page, its files and LICENSE.txt and
 #      README.txt, and unpacked into an empty folder and served as it is by

@@ -1,11 +1,12 @@
 # Sourced by the scripts and tests that need a display: start_xvfb WORK
-# [DEPTH] starts a virtual X server of its own (1280x1024, 24-bit colour
-# unless DEPTH says otherwise, no TCP), records its display number in
-# WORK/display, exports DISPLAY and keeps the server's process id in
-# xvfb_pid. Returns non-zero when the server did not start within 10 s.
+# [DEPTH [SIZE]] starts a virtual X server of its own (24-bit colour and
+# 1280x1024 unless DEPTH and SIZE, WIDTHxHEIGHT, say otherwise; no TCP),
+# records its display number in WORK/display, exports DISPLAY and keeps the
+# server's process id in xvfb_pid. Returns non-zero when the server did not
+# start within 10 s.
 start_xvfb() {
-  local work=$1 depth=${2:-24}
-  Xvfb -displayfd 3 -screen 0 "1280x1024x$depth" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  local work=$1 depth=${2:-24} size=${3:-1280x1024}
+  Xvfb -displayfd 3 -screen 0 "${size}x$depth" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || return 1
@@ -31,4 +32,19 @@ press_escape() {
     sleep 0.5
   done
   return 2
+}
+
+# start_window_manager WORK: starts openbox on DISPLAY, with its own empty
+# configuration folder, keeping its process id in wm_pid, and waits until it
+# manages the screen (wmctrl sees it). Returns non-zero, with what openbox
+# said, when it did not within 30 s. Windows then have frames, can be
+# maximised, and go fullscreen through the window manager, as on a desktop.
+start_window_manager() {
+  local work=$1
+  mkdir -p "$work/wm-config"
+  XDG_CONFIG_HOME=$work/wm-config openbox --sm-disable >"$work/wm.log" 2>&1 &
+  wm_pid=$!
+  for _ in $(seq 300); do wmctrl -m >/dev/null 2>&1 && return 0; sleep 0.1; done
+  cat "$work/wm.log"
+  return 1
 }

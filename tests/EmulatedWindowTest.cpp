@@ -230,7 +230,7 @@ TEST_F(EmulatedWindowTest, DestroyingSendsOneDestroyAndDropsTheWindowsMessagesBu
   EXPECT_EQ(taken[0].wParam, 3u);
 }
 
-TEST_F(EmulatedWindowTest, TheDefaultProcedureClosesOnAltF4AndDestroysOnAnUnhandledClose) {
+TEST_F(EmulatedWindowTest, TheDefaultProcedureTogglesFullscreenClosesOnAltF4AndDestroysOnClose) {
   ASSERT_TRUE(Register());
   const WindowHandle window = Create();
 
@@ -240,6 +240,19 @@ TEST_F(EmulatedWindowTest, TheDefaultProcedureClosesOnAltF4AndDestroysOnAnUnhand
   EXPECT_EQ(platform::DefaultWindowProcedure(window, platform::WM_MOVE, 0, 0), 0);
   EXPECT_TRUE(Received().empty());
   EXPECT_FALSE(window->destroyed);
+
+  // F11, and Enter with Alt, ask the backend to toggle fullscreen; Enter
+  // alone and Alt+F11 do not.
+  EXPECT_EQ(platform::DefaultWindowProcedure(window, platform::WM_KEYDOWN, platform::VK_F11, 0),
+            0);
+  EXPECT_EQ(headless::FullscreenToggles(), 1);
+  EXPECT_EQ(
+      platform::DefaultWindowProcedure(window, platform::WM_SYSKEYDOWN, platform::VK_RETURN, 0), 0);
+  EXPECT_EQ(headless::FullscreenToggles(), 2);
+  platform::DefaultWindowProcedure(window, platform::WM_KEYDOWN, platform::VK_RETURN, 0);
+  platform::DefaultWindowProcedure(window, platform::WM_SYSKEYDOWN, platform::VK_F11, 0);
+  EXPECT_EQ(headless::FullscreenToggles(), 2);
+  EXPECT_TRUE(Received().empty());
 
   // Alt+F4 sends WM_CLOSE to the window, whose procedure leaves it to the
   // default handling, which destroys the window.
@@ -256,5 +269,7 @@ TEST_F(EmulatedWindowTest, TheDefaultProcedureClosesOnAltF4AndDestroysOnAnUnhand
   Received().clear();
   EXPECT_EQ(platform::DefaultWindowProcedure(window, platform::WM_SYSKEYDOWN, platform::VK_F4, 0),
             0);
+  platform::DefaultWindowProcedure(window, platform::WM_KEYDOWN, platform::VK_F11, 0);
   EXPECT_TRUE(Received().empty());
+  EXPECT_EQ(headless::FullscreenToggles(), 2);
 }

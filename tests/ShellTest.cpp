@@ -106,16 +106,22 @@ TEST_F(ShellTest, EscapeTheCloseButtonAndAltF4EachStopInOrderAndExitWithZero) {
   }
 }
 
-TEST_F(ShellTest, OtherKeysOnlyGetTheDefaultHandling) {
+// The default handling of F11 and Alt+Enter switches the window to
+// fullscreen and back; the show goes on meanwhile.
+TEST_F(ShellTest, OtherKeysOnlyGetTheDefaultHandlingWhereF11AndAltEnterToggleFullscreen) {
   uint32_t polls = 0;
   headless::SetIdleHook([&] {
     ++polls;
     headless::SetPerformanceCounter(polls * 1000);
     if (polls == 3) headless::PostInput(platform::WM_KEYDOWN, 'A', 0);
-    if (polls == 6) headless::PostInput(platform::WM_KEYDOWN, platform::VK_ESCAPE, 0);
+    if (polls == 4) headless::PostInput(platform::WM_KEYDOWN, platform::VK_F11, 0);
+    if (polls == 5) headless::PostInput(platform::WM_SYSKEYDOWN, platform::VK_RETURN, 0);
+    if (polls == 6) headless::PostInput(platform::WM_KEYDOWN, platform::VK_RETURN, 0);
+    if (polls == 8) headless::PostInput(platform::WM_KEYDOWN, platform::VK_ESCAPE, 0);
   });
   EXPECT_EQ(DemoMain(nullptr, nullptr, "", platform::SW_SHOWDEFAULT), 0);
-  EXPECT_EQ(shell.frameCount, 4u);
+  EXPECT_EQ(shell.frameCount, 3u);  // polls 1, 2 and 7 found the queue empty
+  EXPECT_EQ(headless::FullscreenToggles(), 2);
 }
 
 TEST_F(ShellTest, FailingDeviceShowsOneBoxDrawsNothingAndExitsWithOne) {

@@ -64,5 +64,8 @@ const WindowRecord& MainWindow();
 const std::vector<std::string>& TitleHistory();
 const std::vector<MessageBoxRecord>& MessageBoxes();
 uint64_t PresentedFrames();
+// How often the window was asked to switch between fullscreen and its own
+// size (the window itself stays as it is: there is no screen).
+int FullscreenToggles();
 
 }  // namespace platform::headless

@@ -26,6 +26,7 @@ struct HeadlessState {
   bool failPresenter = false;
   bool failMessageBoxes = false;
   uint64_t presentedFrames = 0;
+  int fullscreenToggles = 0;
   std::vector<std::string> titles;
   std::vector<headless::MessageBoxRecord> messageBoxes;
   std::function<void()> idleHook;
@@ -65,6 +66,8 @@ void PumpEvents() {
 }
 
 void CloseWindow(const WindowRecord&) {}
+
+void ToggleFullscreen(const WindowRecord&) { ++State().fullscreenToggles; }
 
 }  // namespace backend
 
@@ -142,6 +145,7 @@ const WindowRecord& MainWindow() { return *EmulatedMainWindow(); }
 const std::vector<std::string>& TitleHistory() { return State().titles; }
 const std::vector<MessageBoxRecord>& MessageBoxes() { return State().messageBoxes; }
 uint64_t PresentedFrames() { return State().presentedFrames; }
+int FullscreenToggles() { return State().fullscreenToggles; }
 
 }  // namespace headless
 }  // namespace platform

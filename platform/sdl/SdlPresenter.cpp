@@ -5,15 +5,22 @@
 // own "software" renderer, or an OpenGL that names a software rasteriser such
 // as Mesa's llvmpipe) a GL texture would only add a copy and a draw on the
 // CPU, so the frame goes straight into the window surface (SDL's framebuffer
-// acceleration off: XShm on X11) with one blit, converted where the window's
-// pixel format is not 0x00RRGGBB and scaled where the window is not 640x480.
-// With graphics hardware an SDL streaming texture carries the frame. Where
-// one path cannot be had, the other is taken.
+// acceleration off: XShm on X11), converted where the window's pixel format
+// is not 0x00RRGGBB. With graphics hardware an SDL streaming texture carries
+// the frame. A user who names a renderer (SDL_RENDER_DRIVER) gets the texture
+// through it, whatever draws it. Where one path cannot be had, the other is
+// taken.
+//
+// Both paths show the frame letterboxed (platform/Letterbox.h) in whatever
+// size the window has: unchanged at 640x480, and in a window made larger
+// (fullscreen, maximised) at the largest size of its shape, centred, black
+// around it, by nearest pixel.
 #include <SDL.h>
 
 #include <string>
 
 #include "platform/EmulatedWindow.h"
+#include "platform/Letterbox.h"
 #include "platform/Platform.h"
 #include "platform/sdl/SdlBackend.h"
 
@@ -21,11 +28,14 @@ namespace platform {
 
 namespace {
 
-// Through the window surface (source wraps the back buffer) or through the
+// Through the window surface (source wraps the back buffer; converted holds
+// it in the window's pixel format where that differs) or through the
 // renderer and its texture; at most one is set up.
 struct Presenter {
   bool surfacePath = false;
   SDL_Surface* source = nullptr;
+  SDL_Surface* converted = nullptr;
+  LetterboxScaler scaler;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
 };
@@ -98,11 +108,23 @@ bool OpenRenderer(SDL_Window* window, int width, int height) {
     s.renderer = nullptr;
     return false;
   }
+  SDL_SetTextureScaleMode(s.texture, SDL_ScaleModeNearest);
   return true;
 }
 
-// One blit of the back buffer into the window surface: a row copy where the
-// formats and sizes agree, otherwise SDL converts and scales (nearest pixel).
+// The surface kept in `kept`, made anew when it is missing or of another
+// size or format.
+SDL_Surface* Keep(SDL_Surface*& kept, int width, int height, uint32_t format) {
+  if (kept != nullptr && kept->w == width && kept->h == height && kept->format->format == format)
+    return kept;
+  if (kept != nullptr) SDL_FreeSurface(kept);
+  kept = SDL_CreateRGBSurfaceWithFormat(0, width, height, SDL_BITSPERPIXEL(format), format);
+  return kept;
+}
+
+// The back buffer into the window surface: where the surface is the frame's
+// size, one blit (a row copy, or SDL's conversion of the pixel format);
+// otherwise the frame, in the surface's format, letterboxed into it.
 void PresentThroughWindowSurface(SDL_Window* window, const uint32_t* pixels, int width,
                                  int height) {
   Presenter& s = State();
@@ -116,11 +138,53 @@ void PresentThroughWindowSurface(SDL_Window* window, const uint32_t* pixels, int
                                                   32, width * 4, SDL_PIXELFORMAT_RGB888);
     if (s.source == nullptr) return;
   }
-  if (target->w == width && target->h == height)
+  if (target->w == width && target->h == height) {
     SDL_BlitSurface(s.source, nullptr, target, nullptr);
-  else
-    SDL_BlitScaled(s.source, nullptr, target, nullptr);
+  } else {
+    const uint32_t format = target->format->format;
+    SDL_Surface* frame = s.source;
+    if (format != SDL_PIXELFORMAT_RGB888) {
+      frame = Keep(s.converted, width, height, format);
+      if (frame == nullptr || SDL_BlitSurface(s.source, nullptr, frame, nullptr) != 0) return;
+    }
+    const ShownRect& box = s.scaler.Fit(width, height, target->w, target->h);
+    const int bytes = target->format->BytesPerPixel;
+    if (frame->pitch != width * bytes || SDL_MUSTLOCK(target) ||
+        (bytes != 4 && bytes != 2)) {
+      // A layout the scaler does not take: SDL scales (by nearest pixel too).
+      SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+      SDL_Rect into{box.x, box.y, box.width, box.height};
+      SDL_BlitScaled(frame, nullptr, target, &into);
+    } else if (bytes == 4) {
+      s.scaler.Draw(static_cast<const uint32_t*>(frame->pixels), target->pixels,
+                    static_cast<size_t>(target->pitch));
+    } else {
+      s.scaler.Draw(static_cast<const uint16_t*>(frame->pixels), target->pixels,
+                    static_cast<size_t>(target->pitch));
+    }
+  }
   SDL_UpdateWindowSurface(window);
+}
+
+// The back buffer into the texture, drawn letterboxed over a black target.
+void PresentThroughTexture(const uint32_t* pixels, int width, int height) {
+  Presenter& s = State();
+  int targetWidth = 0;
+  int targetHeight = 0;
+  if (SDL_GetRendererOutputSize(s.renderer, &targetWidth, &targetHeight) != 0) return;
+  const ShownRect box = LetterboxRect(targetWidth, targetHeight, width, height);
+  const SDL_Rect into{box.x, box.y, box.width, box.height};
+  SDL_UpdateTexture(s.texture, nullptr, pixels, width * 4);
+  SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(s.renderer);
+  SDL_RenderCopy(s.renderer, s.texture, nullptr, &into);
+  SDL_RenderPresent(s.renderer);
+}
+
+// Whether the user named SDL's renderer (SDL_RENDER_DRIVER, or the hint).
+bool RendererChosen() {
+  const char* driver = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+  return driver != nullptr && driver[0] != '\0';
 }
 
 }  // namespace
@@ -134,7 +198,7 @@ bool OpenPresenter(int width, int height) {
   // Before SDL first makes a window surface: a plain framebuffer, never one
   // that SDL would draw through a GL texture itself.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (RendererDrawsInSoftware())
+  if (!RendererChosen() && RendererDrawsInSoftware())
     return OpenWindowSurface(window) || OpenRenderer(window, width, height);
   return OpenRenderer(window, width, height) || OpenWindowSurface(window);
 }
@@ -147,21 +211,16 @@ void PresentFrame(const uint32_t* pixels, int width, int height) {
     PresentThroughWindowSurface(window, pixels, width, height);
     return;
   }
-  if (s.texture == nullptr) return;
-  SDL_UpdateTexture(s.texture, nullptr, pixels, width * 4);
-  SDL_RenderCopy(s.renderer, s.texture, nullptr, nullptr);
-  SDL_RenderPresent(s.renderer);
+  if (s.texture != nullptr) PresentThroughTexture(pixels, width, height);
 }
 
 void ClosePresenter() {
   Presenter& s = State();
   if (s.source != nullptr) SDL_FreeSurface(s.source);
+  if (s.converted != nullptr) SDL_FreeSurface(s.converted);
   if (s.texture != nullptr) SDL_DestroyTexture(s.texture);
   if (s.renderer != nullptr) SDL_DestroyRenderer(s.renderer);
-  s.source = nullptr;
-  s.texture = nullptr;
-  s.renderer = nullptr;
-  s.surfacePath = false;
+  s = Presenter{};
 }
 
 }  // namespace platform

@@ -20,6 +20,8 @@ namespace {
 uintptr_t VirtualKey(SDL_Keycode key) {
   if (key == SDLK_ESCAPE) return VK_ESCAPE;
   if (key == SDLK_F4) return VK_F4;
+  if (key == SDLK_F11) return VK_F11;
+  if (key == SDLK_RETURN || key == SDLK_KP_ENTER) return VK_RETURN;
   if (key >= SDLK_a && key <= SDLK_z) return static_cast<uintptr_t>('A' + (key - SDLK_a));
   if (key >= SDLK_0 && key <= SDLK_9) return static_cast<uintptr_t>(key);
   return static_cast<uintptr_t>(key & 0xFFFF);
@@ -34,10 +36,14 @@ intptr_t PackPosition(int x, int y) {
 
 namespace backend {
 
+// The window opens at the size and place asked for. It is resizable so that
+// the window manager may make it larger (maximised, fullscreen): a fixed SDL
+// window tells it that its smallest and largest size are both this one. The
+// presenter shows the frame letterboxed at any size.
 bool OpenWindow(const WindowRecord& window) {
   if (!sdl::EnsureVideo()) return false;
   SDL_Window* made = SDL_CreateWindow(window.title.c_str(), window.x, window.y, window.width,
-                                      window.height, SDL_WINDOW_HIDDEN);
+                                      window.height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   if (made == nullptr) {
     SetLastErrorText(SDL_GetError());
     return false;
@@ -85,6 +91,15 @@ void PumpEvents() {
 void CloseWindow(const WindowRecord&) {
   SDL_DestroyWindow(sdl::MainWindow());
   sdl::SetMainWindow(nullptr);
+}
+
+// Fullscreen at the desktop's own resolution on the window's display (the
+// window manager's fullscreen state on X11); SDL keeps the window's own size
+// and place and restores them on the way back.
+void ToggleFullscreen(const WindowRecord&) {
+  SDL_Window* window = sdl::MainWindow();
+  const bool fullscreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+  SDL_SetWindowFullscreen(window, fullscreen ? 0u : static_cast<uint32_t>(SDL_WINDOW_FULLSCREEN_DESKTOP));
 }
 
 }  // namespace backend

@@ -3,9 +3,9 @@
 // Depends on: emscripten (EM_JS calls into the page, Asyncify for waiting on
 // the next animation frame), a page with the elements of
 // platform/web/index.html (canvas "screen", lines "title", "error" and
-// "status", button "close"), the page start-up of WebStartup.js, and the
-// browser's requestAnimationFrame, performance.now(), Date.now() and 2D
-// canvas.
+// "status", buttons "close", "fullscreen" and "again"), the page start-up of
+// WebStartup.js, and the browser's requestAnimationFrame, performance.now(),
+// Date.now(), 2D canvas and Fullscreen API.
 //
 // A browser cannot busy-poll: nothing is shown and no input arrives until
 // the page's script gives control back. So one turn of the message loop runs
@@ -19,10 +19,14 @@
 //
 // The window is the page's canvas; the title goes to document.title and to
 // the line under the canvas; Escape (keyboard focus on the page) and the
-// page's close button reach WM_CLOSE as on the desktop; presenting copies the
+// page's close button reach WM_CLOSE as on the desktop; F11 and Alt+Enter,
+// like the page's Fullscreen button and F key, put the canvas alone on the
+// screen (the browser's Escape takes it back first); presenting copies the
 // back buffer into the 640x480 canvas through an ImageData over the wasm
-// heap, alpha opaque. The counter is performance.now() in microseconds; the
-// tick count that seeds the generator is the low 32 bits of Date.now().
+// heap, alpha opaque. The page shows the canvas at the largest 4:3 size the
+// browser window allows, each pixel enlarged by nearest pixel. The counter
+// is performance.now() in microseconds; the tick count that seeds the
+// generator is the low 32 bits of Date.now().
 //
 // Cannot: wait in the message box, which becomes the error line on the page
 // and returns at once; move or size the window (no WM_MOVE is ever posted);
@@ -67,10 +71,21 @@ EM_JS(void, PageShowCanvas, (int visible), {
 });
 
 // Keys go to the window; the close button's click is a close request. Both
-// wait in the page's list until the poll takes them.
+// wait in the page's list until the poll takes them. The page's own F key
+// and Fullscreen button toggle fullscreen there and then, as the browser
+// allows it only while the user's input is being handled. Escape in
+// fullscreen only leaves fullscreen, as browsers make it do: one that passed
+// it on as well would end the show at once.
 EM_JS(void, PageListenForInput, (), {
   const page = Module.brindlemoxPage;
   window.addEventListener('keydown', (event) => {
+    if (event.key === 'Escape' && document.fullscreenElement) {
+      document.exitFullscreen().catch(() => {});
+      return;
+    }
+    if ((event.key || '').toLowerCase() === 'f' && !event.altKey && !event.ctrlKey &&
+        !event.metaKey)
+      page.toggleFullscreen();
     page.events.push({close: false, keyCode: event.keyCode, alt: event.altKey});
   });
   const button = document.getElementById('close');
@@ -78,12 +93,24 @@ EM_JS(void, PageListenForInput, (), {
     button.disabled = false;
     button.addEventListener('click', () => page.events.push({close: true}));
   }
+  const fullscreen = document.getElementById('fullscreen');
+  if (fullscreen) {
+    fullscreen.disabled = false;
+    fullscreen.addEventListener('click', () => page.toggleFullscreen());
+  }
 });
 
 EM_JS(void, PageWindowClosed, (), {
-  const button = document.getElementById('close');
-  if (button) button.disabled = true;
+  for (const id of ['close', 'fullscreen']) {
+    const button = document.getElementById(id);
+    if (button) button.disabled = true;
+  }
+  if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
 });
+
+// F11 or Alt+Enter reached the default window procedure; the key that did it
+// is still the user's latest input.
+EM_JS(void, PageToggleFullscreen, (), { Module.brindlemoxPage.toggleFullscreen(); });
 
 // 0: nothing waiting; 1: a key (code and Alt stored); 2: a close request.
 EM_JS(int, PageTakeEvent, (int* keyCode, int* alt), {
@@ -157,9 +184,11 @@ EM_JS(void, PageShowEnded, (int exitCode), {
   page.exitCode = exitCode;
   const status = document.getElementById('status');
   if (status) {
-    status.textContent = exitCode === 0 ? 'The show has ended. Reload the page to see it again.'
+    status.textContent = exitCode === 0 ? 'The show has ended.'
                                         : 'The show has ended (exit code ' + exitCode + ').';
   }
+  const again = document.getElementById('again');
+  if (again) again.hidden = false;
 });
 
 struct WebState {
@@ -221,6 +250,8 @@ void CloseWindow(const WindowRecord&) {
   PageShowCanvas(0);
   PageWindowClosed();
 }
+
+void ToggleFullscreen(const WindowRecord&) { PageToggleFullscreen(); }
 
 }  // namespace backend
 

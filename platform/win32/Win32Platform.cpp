@@ -12,6 +12,9 @@
 // the window's class atom. The class has no extra bytes to keep it in, and the
 // atom is known from the first message a new window gets.
 //
+// The default window procedure adds one thing to DefWindowProcA: F11 and
+// Alt+Enter make the window cover its monitor, and bring it back.
+//
 // Presenting is not here: it belongs to the graphics device, whose module
 // (QelGFX36.dll) carries Win32Presenter.cpp. So does the last error's text
 // (Win32Error.cpp), which both modules report to.
@@ -83,6 +86,53 @@ MSG ToMsg(const Message& message) {
   return msg;
 }
 
+// The window's own style and placement while it covers the screen, to come
+// back to. The property marks the window that has them: it goes with the
+// window, so that a window made later with the same handle is not taken
+// for it.
+struct WindowedState {
+  LONG style = 0;
+  WINDOWPLACEMENT placement{};
+};
+
+constexpr char kFullscreenProperty[] = "Brindlemox.Fullscreen";
+
+WindowedState& Windowed() {
+  static WindowedState state;
+  return state;
+}
+
+// F11 and Alt+Enter: the window becomes a popup covering the monitor it is
+// on, or, when it is one, gets its own style, size and place back. The
+// presenter letterboxes the frame in the larger client area.
+void ToggleFullscreen(HWND window) {
+  WindowedState& windowed = Windowed();
+  if (GetPropA(window, kFullscreenProperty) != nullptr) {
+    RemovePropA(window, kFullscreenProperty);
+    SetWindowLongA(window, GWL_STYLE, windowed.style);
+    SetWindowPlacement(window, &windowed.placement);
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+    return;
+  }
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(window, &placement) ||
+      !GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+    return;
+  windowed.style = GetWindowLongA(window, GWL_STYLE);
+  windowed.placement = placement;
+  SetPropA(window, kFullscreenProperty, window);
+  const DWORD frameless =
+      (static_cast<DWORD>(windowed.style) & ~static_cast<DWORD>(WS_OVERLAPPEDWINDOW)) | WS_POPUP;
+  SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(frameless));
+  const RECT& screen = monitor.rcMonitor;
+  SetWindowPos(window, HWND_TOP, screen.left, screen.top, screen.right - screen.left,
+               screen.bottom - screen.top, SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+}
+
 }  // namespace
 
 bool RegisterWindowClass(const WindowClass& windowClass) {
@@ -151,7 +201,16 @@ intptr_t DispatchToWindow(const Message& message) {
 
 intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
                                 intptr_t lParam) {
-  return DefWindowProcA(ToHwnd(window), message, wParam, lParam);
+  const HWND hwnd = ToHwnd(window);
+  if ((message == WM_KEYDOWN && wParam == VK_F11) ||
+      (message == WM_SYSKEYDOWN && wParam == VK_RETURN)) {
+    ToggleFullscreen(hwnd);
+    return 0;
+  }
+  // The character that Alt+Enter makes would ring the bell, as a menu key
+  // that no menu has.
+  if (message == WM_SYSCHAR && wParam == '\r') return 0;
+  return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 void PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,

@@ -10,6 +10,10 @@
 // order, so the back buffer is handed over as it is. The window's outer size
 // is the back buffer's, so its client area is smaller and the frame is
 // shrunk to fill it (COLORONCOLOR: whole pixels are dropped, not blended).
+// A client area larger than the frame either way (the window made
+// fullscreen) shows it letterboxed (platform/Letterbox.h): enlarged to the
+// largest size of its shape, whole pixels repeated, centred, black around.
+#include "platform/Letterbox.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Api.h"
 #include "platform/win32/Win32Error.h"
@@ -58,11 +62,25 @@ void PresentFrame(const uint32_t* pixels, int width, int height) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
+  const int clientWidth = client.right - client.left;
+  const int clientHeight = client.bottom - client.top;
+  const bool letterboxed = clientWidth > width || clientHeight > height;
+  const ShownRect shown = letterboxed ? LetterboxRect(clientWidth, clientHeight, width, height)
+                                      : ShownRect{0, 0, clientWidth, clientHeight};
   const HDC dc = GetDC(window);
   if (dc == nullptr) return;
+  if (letterboxed) {
+    // The bars: above and below, then left and right of the picture.
+    PatBlt(dc, 0, 0, clientWidth, shown.y, BLACKNESS);
+    PatBlt(dc, 0, shown.y + shown.height, clientWidth, clientHeight - shown.y - shown.height,
+           BLACKNESS);
+    PatBlt(dc, 0, shown.y, shown.x, shown.height, BLACKNESS);
+    PatBlt(dc, shown.x + shown.width, shown.y, clientWidth - shown.x - shown.width, shown.height,
+           BLACKNESS);
+  }
   SetStretchBltMode(dc, COLORONCOLOR);
-  StretchDIBits(dc, 0, 0, client.right - client.left, client.bottom - client.top, 0, 0, width,
-                height, pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+  StretchDIBits(dc, shown.x, shown.y, shown.width, shown.height, 0, 0, width, height, pixels, &info,
+                DIB_RGB_COLORS, SRCCOPY);
   ReleaseDC(window, dc);
 }
 

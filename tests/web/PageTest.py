@@ -82,6 +82,43 @@ CanvasRenderingContext2D.prototype.putImageData = function (...args) {
 """
 
 
+# Checks a screenshot of the page (base64 PNG, device pixels) against the
+# frame the canvas holds (base64 RGBA): inside the canvas's box every pixel is
+# a colour of the frame (nothing smoothed), and the middle of each frame
+# pixel's block is that pixel. Which of two frame pixels a device pixel
+# exactly on their border takes is left open, and so is the box's outermost
+# ring of device pixels.
+CHECK_BLOCKS = """
+const [png, frameBase64, done] = [arguments[0], arguments[1], arguments[arguments.length - 1]];
+(async () => {
+  const bytes = Uint8Array.from(atob(png), (c) => c.charCodeAt(0));
+  const bitmap = await createImageBitmap(new Blob([bytes], {type: 'image/png'}),
+                                         {colorSpaceConversion: 'none', premultiplyAlpha: 'none'});
+  const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
+  const context = canvas.getContext('2d');
+  context.drawImage(bitmap, 0, 0);
+  const shot = new Uint32Array(context.getImageData(0, 0, bitmap.width, bitmap.height).data.buffer);
+  const frame = new Uint32Array(Uint8Array.from(atob(frameBase64), (c) => c.charCodeAt(0)).buffer);
+  const colours = new Set(frame);
+  const ratio = window.devicePixelRatio;
+  const rect = document.getElementById('screen').getBoundingClientRect();
+  const x0 = Math.round(rect.left * ratio), x1 = Math.round(rect.right * ratio);
+  const y0 = Math.round(rect.top * ratio), y1 = Math.round(rect.bottom * ratio);
+  let foreign = 0, misplaced = 0;
+  for (let y = y0 + 1; y < y1 - 1; y++)
+    for (let x = x0 + 1; x < x1 - 1; x++)
+      if (!colours.has(shot[y * bitmap.width + x])) foreign++;
+  for (let fy = 0; fy < 480; fy++)
+    for (let fx = 0; fx < 640; fx++) {
+      const x = Math.floor(x0 + (fx + 0.5) * (x1 - x0) / 640);
+      const y = Math.floor(y0 + (fy + 0.5) * (y1 - y0) / 480);
+      if (shot[y * bitmap.width + x] !== frame[fy * 640 + fx]) misplaced++;
+    }
+  return {shot: [bitmap.width, bitmap.height], box: [x0, y0, x1 - x0, y1 - y0], foreign, misplaced};
+})().then(done, (error) => done({error: String(error)}));
+"""
+
+
 def canvas_bytes_of_frame(raw):
     """The canvas's RGBA bytes for a capture frame of bgr0 pixels."""
     if len(raw) != WIDTH * HEIGHT * 4:
@@ -234,7 +271,105 @@ class PageTest(unittest.TestCase):
         self.assertTrue(self.page("document.getElementById('close').disabled"))
         self.assertIn("The show has ended", self.page("document.getElementById('status').textContent"))
 
+    def show_at(self, width, height, ratio, mobile=False):
+        """Opens the show in a browser window of that size (CSS pixels) and
+        device pixel ratio; the next test gets the usual window back."""
+        self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": height, "deviceScaleFactor": ratio, "mobile": mobile})
+        self.addCleanup(self.driver.execute_cdp_cmd, "Emulation.clearDeviceMetricsOverride", {})
+        self.open("show")
+        self.wait_for_frames(2)
+        self.assertEqual(self.page("[window.innerWidth, window.innerHeight, devicePixelRatio]"),
+                         [width, height, ratio])
+
+    def rect_of(self, element_id):
+        return self.page(f"document.getElementById('{element_id}').getBoundingClientRect().toJSON()")
+
+    def assert_crisp_while_the_picture_stands(self):
+        """A screenshot taken while the tile zoom's still picture is shown holds
+        it enlarged by nearest pixel."""
+        self.wait_for(f"window.brindlemox.lastFrameAt - window.brindlemox.firstFrameAt >= "
+                      f"{WHOLE_PICTURE_FROM_MS}", what="the whole picture")
+        png = self.driver.execute_cdp_cmd("Page.captureScreenshot", {"format": "png"})["data"]
+        shown_at = self.page("window.brindlemox.lastFrameAt - window.brindlemox.firstFrameAt")
+        self.assertLess(shown_at, WHOLE_PICTURE_UNTIL_MS, "the screenshot came too late")
+        frame = base64.b64encode(canvas_bytes_of_frame(self.picture_frame)).decode()
+        found = self.driver.execute_async_script(CHECK_BLOCKS, png, frame)
+        self.assertNotIn("error", found, found)
+        print(f"\n  screenshot {found['shot']}, canvas box {found['box']}", end=" ", file=sys.stderr)
+        self.assertEqual(found["foreign"], 0, f"colours the frame lacks, smoothed: {found}")
+        self.assertEqual(found["misplaced"], 0, f"frame pixels not in their blocks: {found}")
+
     # The tests.
+
+    def test_canvas_fills_the_window_at_4_to_3_crisp_at_every_pixel_ratio(self):
+        for width, height, ratio, mobile in ((1920, 1080, 1, False), (1920, 1080, 2, False),
+                                             (390, 844, 3, True)):
+            with self.subTest(f"{width}x{height} at ratio {ratio}"):
+                self.show_at(width, height, ratio, mobile)
+                canvas = self.rect_of("screen")
+                # 4:3, inside the window, centred across it.
+                self.assertAlmostEqual(canvas["width"] * 3, canvas["height"] * 4, delta=4)
+                self.assertGreaterEqual(canvas["left"], 0)
+                self.assertGreaterEqual(canvas["top"], 0)
+                self.assertLessEqual(canvas["right"], width + 0.5)
+                self.assertLessEqual(canvas["bottom"], height + 0.5)
+                self.assertAlmostEqual(canvas["left"], width - canvas["right"], delta=1)
+                # As large as the window allows: as wide as it (less at most
+                # 3 pixels, a multiple of 4 wide keeping both sizes whole), or
+                # as high as it less the controls, which stay in sight below.
+                for control in ("fullscreen", "close"):
+                    button = self.rect_of(control)
+                    self.assertGreaterEqual(button["top"], canvas["bottom"] - 0.5, control)
+                    self.assertLessEqual(button["bottom"], height, control)
+                self.assertTrue(canvas["width"] > width - 4 or canvas["height"] >= height - 120,
+                                canvas)
+                self.assertEqual(self.page("getComputedStyle(document.getElementById('screen'))"
+                                           ".imageRendering"), "pixelated")
+                self.assert_crisp_while_the_picture_stands()
+
+    def test_fullscreen_puts_the_canvas_alone_and_escape_leaves_it_before_ending_the_show(self):
+        self.open("show")
+        self.wait_for_frames(30)
+        self.assertIn("Escape again ends the show", self.page("document.body.textContent"))
+        self.driver.find_element(By.ID, "fullscreen").click()
+        self.wait_for("document.fullscreenElement === document.getElementById('screen')",
+                      what="the canvas in fullscreen")
+        canvas = self.rect_of("screen")
+        self.assertEqual([canvas["left"], canvas["top"], canvas["width"], canvas["height"]],
+                         self.page("[0, 0, window.innerWidth, window.innerHeight]"))
+        self.assertEqual(self.page("getComputedStyle(document.getElementById('screen')).objectFit"),
+                         "contain")
+        # The browser's Escape leaves fullscreen; the show goes on.
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.wait_for("document.fullscreenElement === null", what="the end of fullscreen")
+        frames = self.page("window.brindlemox.framesPresented")
+        self.wait_for(f"window.brindlemox.framesPresented > {frames + 5}", what="frames after it")
+        self.assertFalse(self.page("window.brindlemox.ended"))
+        # F does the same as the button, both ways.
+        ActionChains(self.driver).send_keys("f").perform()
+        self.wait_for("document.fullscreenElement !== null", what="fullscreen by F")
+        ActionChains(self.driver).send_keys("f").perform()
+        self.wait_for("document.fullscreenElement === null", what="the end of fullscreen by F")
+        # Escape again ends the show.
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.wait_for("window.brindlemox.ended", what="the end of the show")
+        self.assertEqual(self.page("window.brindlemox.exitCode"), 0)
+        self.assertTrue(self.page("document.getElementById('fullscreen').disabled"))
+
+    def test_the_ended_show_offers_to_play_again(self):
+        self.open("show")
+        self.assertTrue(self.page("document.getElementById('again').hidden"))
+        self.wait_for_frames(30)
+        self.driver.find_element(By.ID, "close").click()
+        self.assert_stopped_in_order(STOP)
+        again = self.driver.find_element(By.ID, "again")
+        self.assertTrue(again.is_displayed())
+        again.click()
+        self.wait_for("window.brindlemox && !window.brindlemox.ended && "
+                      "window.brindlemox.framesPresented >= 30", what="the show played again")
+        self.assertFalse(self.page("document.getElementById('screen').hidden"))
+        self.assertTrue(self.page("document.getElementById('again').hidden"))
 
     def test_show_draws_the_back_buffer_one_frame_per_animation_frame(self):
         self.open("show")
