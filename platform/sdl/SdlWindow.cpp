@@ -1,5 +1,5 @@
 // SDL2 backend: the main window, its events turned into window messages,
-// the message box, the clock and the program's own folder. The window's
+// the clock and the program's own folder. The window's
 // class, messages and default behaviour are the emulated window's
 // (platform/EmulatedWindow.h).
 #include <SDL.h>
@@ -88,10 +88,6 @@ void CloseWindow(const WindowRecord&) {
 }
 
 }  // namespace backend
-
-bool ShowErrorMessageBox(const char* text, const char* caption) {
-  return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr) == 0;
-}
 
 int64_t PerformanceCounter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
 
