@@ -41,6 +41,8 @@ bool EnsureVideo() {
   // (Overriding, since an empty SDL_VIDEODRIVER would otherwise win.)
   if (!driverChosen && !IsSet("WAYLAND_DISPLAY"))
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
+  // Before SDL connects, so that SDL's own X error handler passes errors on.
+  CatchX11Errors();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     SetLastErrorText(std::string("cannot reach the display (") + SDL_GetError() + ")");
     videoFailed = true;

@@ -43,6 +43,7 @@ bool OpenWindow(const WindowRecord& window) {
     return false;
   }
   sdl::SetMainWindow(made);
+  sdl::WatchMainWindow(made);
   return true;
 }
 
@@ -80,9 +81,12 @@ void PumpEvents() {
         break;
     }
   }
+  // Destroyed by another program, the window ends the show as a close does.
+  if (sdl::MainWindowDestroyedFromOutside()) PostWindowMessage(w, WM_CLOSE, 0, 0);
 }
 
 void CloseWindow(const WindowRecord&) {
+  sdl::BeforeClosingMainWindow();
   SDL_DestroyWindow(sdl::MainWindow());
   sdl::SetMainWindow(nullptr);
 }
