@@ -5,15 +5,17 @@
 // with graphics hardware, to present), the GL_RENDERER string of SDL's
 // OpenGL renderer, Xlib where SDL draws on X11 (the X error handler, and
 // the main window's X id and events through SDL's window-manager info),
-// and POSIX: clock_gettime for the tick count, and fork handlers, shared
-// memory and signal handlers to end the message box on SIGINT and SIGTERM.
+// and POSIX: clock_gettime for the tick count, Unix sockets to learn why no
+// display answers, and fork handlers, shared memory and signal handlers to
+// end the message box on SIGINT and SIGTERM.
 // Cannot: set the window's outer size. The window manager owns the frame, so
 // the 640x480 asked for is the client area here, where Windows makes it the
 // outer size. Only the main window exists; its class has no icon, cursor or
 // brush of its own. The window's class, messages and default behaviour are
 // the emulated window's (platform/EmulatedWindow.h).
 //
-//   SdlVideo.cpp       the connection to the display, the screen, the end
+//   SdlVideo.cpp       the connection to the display (and why none can be
+//                      had), the screen, the end
 //   SdlWindow.cpp      the window, its events as messages, the clock, the
 //                      program's folder
 //   SdlX11.cpp         on X11: the X errors, and the window destroyed by
