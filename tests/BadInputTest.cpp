@@ -345,11 +345,19 @@ TEST(ProgramWithoutDisplay, SaysWhatIsWrongWithEachDisplayThatIsSet) {
        {{"WAYLAND_DISPLAY", "wayland-none"}, {"XDG_RUNTIME_DIR", folder}, {"DISPLAY", x11}},
        missingWayland + "; no X server answers at DISPLAY=" + x11},
   };
+  // Built with the sanitizers, the program's leak check would report what
+  // SDL's D-Bus connection keeps when SDL gives up on the display; that is
+  // not ours, and it is not the line this test reads.
+  const char* asanOptions = std::getenv("ASAN_OPTIONS");
+  const std::string noLeakCheck =
+      std::string(asanOptions != nullptr ? asanOptions : "") + ":detect_leaks=0";
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::vector<std::string> unset = {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER",
                                             "XDG_RUNTIME_DIR"};
-    const Outcome o = RunProgram({{BRINDLEMOX_PROGRAM_PATH}, unset, c.set});
+    auto set = c.set;
+    set.emplace_back("ASAN_OPTIONS", noLeakCheck);
+    const Outcome o = RunProgram({{BRINDLEMOX_PROGRAM_PATH}, unset, set});
     ASSERT_TRUE(o.exited) << "signal " << o.signal;
     EXPECT_EQ(o.exitCode, 1);
     EXPECT_EQ(o.err, "Brindlemox: cannot open a window: " + c.says + "\n");
