@@ -23,8 +23,8 @@ namespace platform {
 
 namespace {
 
-// Shared, through memory mapped before the fork, by this process and the
-// box's process.
+// Shared, through memory mapped once and kept, by this process and the
+// box's process that it forks.
 struct BoxWatch {
   std::atomic<pid_t> boxProcess{0};  // 0 until the box's process exists
   std::atomic<bool> ended{false};    // a signal asked to end the box
@@ -35,16 +35,18 @@ static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<bool>::is_a
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM};
 
 struct BoxSignals {
-  BoxWatch* watch = nullptr;  // while a box is up
+  BoxWatch* watch = nullptr;  // null where it could not be mapped
+  bool boxUp = false;
   struct sigaction previous[2] = {};
   bool taken[2] = {};  // a signal the program ignores is left ignored
 };
 
 BoxSignals boxSignals;
 
-// The handler while the box is up. Whichever comes second, this or the
-// fork, ends the box's process: this when it is known already, the fork
-// handler below when the box is not yet forked.
+// The handler while the box is up, on whichever thread the signal finds
+// (the OpenGL driver runs threads of its own). Whichever comes second, this
+// or the fork, ends the box's process: this when it is known already, the
+// fork handler below when the box is not yet forked.
 void EndBox(int) {
   BoxWatch* watch = boxSignals.watch;
   watch->ended.store(true);
@@ -55,16 +57,27 @@ void EndBox(int) {
 // Runs in every child forked while the box is up: the box's process (or,
 // on Wayland, the helper's), which the signals end as they would by default.
 void InBoxProcess() {
-  BoxWatch* watch = boxSignals.watch;
-  if (watch == nullptr) return;
+  if (!boxSignals.boxUp) return;
   for (size_t i = 0; i < std::size(kEndingSignals); ++i)
     if (boxSignals.taken[i]) signal(kEndingSignals[i], SIG_DFL);
-  watch->boxProcess.store(getpid());
-  if (watch->ended.load()) _exit(1);
+  boxSignals.watch->boxProcess.store(getpid());
+  if (boxSignals.watch->ended.load()) _exit(1);
 }
 
-void TakeEndingSignals(BoxWatch* watch) {
-  boxSignals.watch = watch;
+// The shared memory and the fork handler, made once; false when either
+// cannot be had.
+bool PrepareBoxWatch() {
+  if (pthread_atfork(nullptr, nullptr, InBoxProcess) != 0) return false;
+  void* shared = mmap(nullptr, sizeof(BoxWatch), PROT_READ | PROT_WRITE,
+                      MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  if (shared == MAP_FAILED) return false;
+  boxSignals.watch = new (shared) BoxWatch;
+  return true;
+}
+
+void TakeEndingSignals() {
+  boxSignals.watch->boxProcess.store(0);
+  boxSignals.watch->ended.store(false);
   struct sigaction ending = {};
   ending.sa_handler = EndBox;
   sigemptyset(&ending.sa_mask);
@@ -74,12 +87,16 @@ void TakeEndingSignals(BoxWatch* watch) {
                           previous.sa_handler != SIG_IGN &&
                           sigaction(kEndingSignals[i], &ending, nullptr) == 0;
   }
+  boxSignals.boxUp = true;
 }
 
+// Once the box is gone: its process (reaped by now) is forgotten first, so
+// that a late signal can end nothing else.
 void GiveBackEndingSignals() {
+  boxSignals.watch->boxProcess.store(0);
+  boxSignals.boxUp = false;
   for (size_t i = 0; i < std::size(kEndingSignals); ++i)
     if (boxSignals.taken[i]) sigaction(kEndingSignals[i], &boxSignals.previous[i], nullptr);
-  boxSignals = BoxSignals{};
 }
 
 bool ShowBox(const char* text, const char* caption) {
@@ -89,19 +106,13 @@ bool ShowBox(const char* text, const char* caption) {
 }  // namespace
 
 bool ShowErrorMessageBox(const char* text, const char* caption) {
-  static const bool forksWatched = pthread_atfork(nullptr, nullptr, InBoxProcess) == 0;
-  void* shared = mmap(nullptr, sizeof(BoxWatch), PROT_READ | PROT_WRITE,
-                      MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-  // Without either the box still shows; only the signals wait with it.
-  if (!forksWatched || shared == MAP_FAILED) return ShowBox(text, caption);
-  BoxWatch* watch = new (shared) BoxWatch;
-  TakeEndingSignals(watch);
+  static const bool watched = PrepareBoxWatch();
+  // Without the watch the box still shows; only the signals wait with it.
+  if (!watched) return ShowBox(text, caption);
+  TakeEndingSignals();
   const bool shown = ShowBox(text, caption);
   GiveBackEndingSignals();
-  const bool ended = watch->ended.load();
-  watch->~BoxWatch();
-  munmap(shared, sizeof(BoxWatch));
-  return shown || ended;
+  return shown || boxSignals.watch->ended.load();
 }
 
 }  // namespace platform
