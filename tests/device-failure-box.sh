@@ -11,32 +11,13 @@
 # Exits 77 (skipped) when Xvfb, xdotool or xwininfo is missing.
 set -uo pipefail
 program=$1
-source "$(dirname "$0")/../scripts/xvfb.sh"
+source "$(dirname "$0")/program-on-xvfb.sh"
 
 for tool in Xvfb xdotool xwininfo; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
-work=$(mktemp -d)
-xvfb_pid=""
-demo_pid=""
-cleanup() {
-  [ -n "$demo_pid" ] && kill -KILL "$demo_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*"
-  [ -s "$work/err" ] && { echo "the program said:"; cat "$work/err"; }
-  exit 1
-}
-
 start_xvfb "$work" 8 || fail "Xvfb did not start"
-unset WAYLAND_DISPLAY SDL_VIDEODRIVER
-# Job control, so that the program starts with SIGINT as it has in a
-# terminal: without it, bash starts background commands ignoring SIGINT.
-set -m
 
 # The box's X window, by its title; empty while there is none.
 box_window() {
@@ -47,19 +28,10 @@ box_window() {
 # then takes the box away by ENDING (TERM, INT or Return) and checks that
 # the program ends with 1 and the box has gone.
 check_box_ended_by() {
-  local ending=$1 box="" status
-  : >"$work/err"
-  # The sanitizers' leak check would report what SDL's libraries keep for
-  # good; those are not ours (see window-shows-back-buffer.sh).
-  ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" "$program" >/dev/null 2>"$work/err" &
-  demo_pid=$!
-  for _ in $(seq 600); do
-    box=$(box_window)
-    [ -n "$box" ] && break
-    kill -0 "$demo_pid" 2>/dev/null || fail "$ending: the program ended without a box"
-    sleep 0.1
-  done
-  [ -n "$box" ] || fail "$ending: no box appeared"
+  local ending=$1
+  start_program "$program"
+  await_window "$ending: the box" box_window
+  local box=$found_window
 
   local said
   said=$(cat "$work/err")
@@ -74,15 +46,8 @@ check_box_ended_by() {
               fail "cannot press Return in the box" ;;
     *) kill -"$ending" "$demo_pid" ;;
   esac
-  for _ in $(seq 300); do
-    kill -0 "$demo_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$demo_pid" 2>/dev/null && fail "$ending: the program still runs 30 s later"
-  wait "$demo_pid"
-  status=$?
-  demo_pid=""
-  [ "$status" -eq 1 ] || fail "$ending: exit code $status, not 1"
+  await_program_end "$ending"
+  [ "$exit_code" -eq 1 ] || fail "$ending: exit code $exit_code, not 1"
   [ -z "$(box_window)" ] || fail "$ending: the box is still there"
   [ "$(cat "$work/err")" = "$said" ] || fail "$ending: more was said after the box"
   echo "$ending: the box went, exit code 1, one line: $said"
