@@ -18,10 +18,14 @@ APT_WAIT=(-o DPkg::Lock::Timeout=600)
 
 source "$(dirname "${BASH_SOURCE[0]}")/run-state.sh"
 
-# What the program and its tests need to build on Debian 12.
-BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libspng-dev)
-# Xvfb, xdotool and ImageMagick read the SDL window back in the test suite.
-TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick)
+# What the program and its tests need to build on Debian 12 (the SDL backend
+# calls Xlib itself as well).
+BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libx11-dev libspng-dev)
+# Xvfb, xdotool and ImageMagick read the SDL window back in the test suite;
+# xwininfo and xprop (x11-utils) find the message box and the window
+# manager, openbox.
+TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick x11-utils
+               openbox)
 
 # The architectures and source entries that the package lists are made from.
 package_sources_signature() {

@@ -13,6 +13,23 @@ start_xvfb() {
   export DISPLAY=":$(cat "$work/display")"
 }
 
+# await_exit PID: waits up to 30 s for the process PID, a child of this
+# shell, to end, and sets exit_code to its exit code. Returns 1 when it still
+# runs then (it is left running).
+await_exit() {
+  local pid=$1
+  exit_code=""
+  for _ in $(seq 300); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      exit_code=0
+      wait "$pid" || exit_code=$?
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
 # press_escape WINDOW PID: focuses the window and presses Escape as a user
 # does, then waits up to 30 s for the process PID, a child of this shell, to
 # end. Sets escape_exit_code to its exit code. Returns 1 when the window
@@ -23,15 +40,8 @@ press_escape() {
   xdotool windowfocus "$window" || return 1
   sleep 0.3
   xdotool key Escape
-  for _ in $(seq 60); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      escape_exit_code=0
-      wait "$pid" || escape_exit_code=$?
-      return 0
-    fi
-    sleep 0.5
-  done
-  return 2
+  await_exit "$pid" || return 2
+  escape_exit_code=$exit_code
 }
 
 # start_window_manager WORK: starts openbox on DISPLAY, with its own empty

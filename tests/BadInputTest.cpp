@@ -5,6 +5,8 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -482,6 +484,75 @@ TEST(ProgramWithoutDisplay, SaysItCannotOpenAWindowAndExitsWithOne) {
   ASSERT_TRUE(o.exited) << "signal " << o.signal;
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_NE(o.err.find("Brindlemox: cannot open a window: "), std::string::npos) << o.err;
+#endif
+}
+
+// With a display named and none answering there, the one line says what is
+// wrong with each display that is set, and nothing else is said (no Wayland
+// library complaints): a Wayland socket that does not exist, one where
+// nobody listens, one that cannot be found for want of XDG_RUNTIME_DIR, an
+// X display with no server, and a Wayland and an X display at once.
+TEST(ProgramWithoutDisplay, SaysWhatIsWrongWithEachDisplayThatIsSet) {
+#ifndef BRINDLEMOX_PROGRAM_PATH
+  GTEST_SKIP() << "the SDL program is not built";
+#else
+  ScratchDirectory runtime;
+  const std::string folder = runtime.path.string();
+  // A socket file that nobody listens on any more, as a compositor that
+  // died leaves it.
+  const std::string stale = folder + "/wayland-stale";
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(stale.size(), sizeof address.sun_path);
+  stale.copy(address.sun_path, stale.size());
+  ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  close(listener);
+  int display = 90;
+  while (fs::exists("/tmp/.X11-unix/X" + std::to_string(display))) ++display;
+  const std::string x11 = ":" + std::to_string(display);
+
+  const std::string missingWayland = "no Wayland compositor at WAYLAND_DISPLAY=wayland-none (" +
+                                     folder + "/wayland-none): no such socket";
+  const struct {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> set;
+    std::string says;
+  } cases[] = {
+      {"a Wayland socket that does not exist",
+       {{"WAYLAND_DISPLAY", "wayland-none"}, {"XDG_RUNTIME_DIR", folder}},
+       missingWayland},
+      {"a Wayland socket where nobody listens",
+       {{"WAYLAND_DISPLAY", "wayland-stale"}, {"XDG_RUNTIME_DIR", folder}},
+       "no Wayland compositor answers at WAYLAND_DISPLAY=wayland-stale (" + stale + ")"},
+      {"a Wayland socket given as a path", {{"WAYLAND_DISPLAY", stale}},
+       "no Wayland compositor answers at WAYLAND_DISPLAY=" + stale},
+      {"a Wayland display without XDG_RUNTIME_DIR", {{"WAYLAND_DISPLAY", "wayland-0"}},
+       "WAYLAND_DISPLAY=wayland-0 names no socket, as XDG_RUNTIME_DIR is not set"},
+      {"an X display with no server", {{"DISPLAY", x11}},
+       "no X server answers at DISPLAY=" + x11},
+      {"both",
+       {{"WAYLAND_DISPLAY", "wayland-none"}, {"XDG_RUNTIME_DIR", folder}, {"DISPLAY", x11}},
+       missingWayland + "; no X server answers at DISPLAY=" + x11},
+  };
+  // Built with the sanitizers, the program's leak check would report what
+  // SDL's D-Bus connection keeps when SDL gives up on the display; that is
+  // not ours, and it is not the line this test reads.
+  const char* asanOptions = std::getenv("ASAN_OPTIONS");
+  const std::string noLeakCheck =
+      std::string(asanOptions != nullptr ? asanOptions : "") + ":detect_leaks=0";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<std::string> unset = {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER",
+                                            "XDG_RUNTIME_DIR"};
+    auto set = c.set;
+    set.emplace_back("ASAN_OPTIONS", noLeakCheck);
+    const Outcome o = RunProgram({{BRINDLEMOX_PROGRAM_PATH}, unset, set});
+    ASSERT_TRUE(o.exited) << "signal " << o.signal;
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.err, "Brindlemox: cannot open a window: " + c.says + "\n");
+  }
 #endif
 }
 

@@ -1,5 +1,5 @@
 // SDL2 backend: the main window, its events turned into window messages,
-// the message box, the clock and the program's own folder. The window's
+// the clock and the program's own folder. The window's
 // class, messages and default behaviour are the emulated window's
 // (platform/EmulatedWindow.h).
 #include <SDL.h>
@@ -49,6 +49,7 @@ bool OpenWindow(const WindowRecord& window) {
     return false;
   }
   sdl::SetMainWindow(made);
+  sdl::WatchMainWindow(made);
   return true;
 }
 
@@ -86,9 +87,12 @@ void PumpEvents() {
         break;
     }
   }
+  // Destroyed by another program, the window ends the show as a close does.
+  if (sdl::MainWindowDestroyedFromOutside()) PostWindowMessage(w, WM_CLOSE, 0, 0);
 }
 
 void CloseWindow(const WindowRecord&) {
+  sdl::BeforeClosingMainWindow();
   SDL_DestroyWindow(sdl::MainWindow());
   sdl::SetMainWindow(nullptr);
 }
@@ -103,10 +107,6 @@ void ToggleFullscreen(const WindowRecord&) {
 }
 
 }  // namespace backend
-
-bool ShowErrorMessageBox(const char* text, const char* caption) {
-  return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr) == 0;
-}
 
 int64_t PerformanceCounter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
 
