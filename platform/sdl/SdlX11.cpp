@@ -52,7 +52,10 @@ Window MainXWindow() {
 int OnXError(Display* display, XErrorEvent* error) {
   const Window mainWindow = MainXWindow();
   const bool aboutMainWindow = mainWindow != 0 && error->resourceid == mainWindow;
-  if (aboutMainWindow && (error->error_code == BadWindow || error->error_code == BadDrawable)) {
+  const bool noSuchWindow = error->error_code == BadWindow || error->error_code == BadDrawable;
+  // Once the window is gone, SDL's requests that need it fail, some naming
+  // no window at all (in fullscreen, SDL asks where the window lies).
+  if (noSuchWindow && (aboutMainWindow || watch.destroyedFromOutside)) {
     watch.destroyedFromOutside = true;
     return 0;
   }
