@@ -48,3 +48,16 @@ report_unexpected_failures() {
   set -E
   trap 'echo "'"$1"': FAILED at ${BASH_SOURCE[0]}:$LINENO: $BASH_COMMAND (exit code $?)" >&2' ERR
 }
+
+# stage_messages NAME: defines the stage's two ways of speaking, timed from
+# now: `step WHAT` prints "=== NAME: WHAT (N s)", and `fail WHY` prints
+# "NAME: FAILED after N s: WHY" on standard error and ends the stage.
+stage_messages() {
+  stage_name=$1
+  stage_started=$SECONDS
+  step() { echo "=== $stage_name: $* ($((SECONDS - stage_started)) s)"; }
+  fail() {
+    echo "$stage_name: FAILED after $((SECONDS - stage_started)) s: $*" >&2
+    exit 1
+  }
+}

@@ -26,12 +26,7 @@ cd "$(dirname "$0")/.." || exit 1
 source scripts/packages.sh
 source scripts/xvfb.sh
 
-start=$SECONDS
-step() { echo "=== packages: $* ($((SECONDS - start)) s)"; }
-fail() {
-  echo "packages: FAILED: $*" >&2
-  exit 1
-}
+stage_messages packages
 
 PACKAGE_TEST_PACKAGES=(dpkg-dev lintian desktop-file-utils appstream groff-base man-db xvfb xdotool
                        x11-utils)

@@ -27,12 +27,7 @@ cd "$(dirname "$0")/.."
 source scripts/packages.sh
 report_unexpected_failures web
 
-start=$SECONDS
-step() { echo "=== web: $* ($((SECONDS - start)) s)"; }
-fail() {
-  echo "web: FAILED: $*" >&2
-  exit 1
-}
+stage_messages web
 
 # Debian's own python, which has Debian's selenium.
 PYTHON=/usr/bin/python3

@@ -37,12 +37,7 @@ source scripts/packages.sh
 report_unexpected_failures windows
 source scripts/xvfb.sh
 
-start=$SECONDS
-step() { echo "=== windows: $* ($((SECONDS - start)) s)"; }
-fail() {
-  echo "windows: FAILED after $((SECONDS - start)) s: $*" >&2
-  exit 1
-}
+stage_messages windows
 
 WINDOWS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick
                   dpkg-dev python3)
