@@ -23,9 +23,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/run-state.sh"
 BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libx11-dev libspng-dev)
 # Xvfb, xdotool and ImageMagick read the SDL window back in the test suite;
 # xwininfo and xprop (x11-utils) find the message box and the window
-# manager, openbox.
+# manager, openbox, whose fullscreen and maximise wmctrl asks for; the
+# desktop files and manual pages are checked by their own validators
+# (desktop-file-utils, appstream, groff, man-db's lexgrog).
 TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick x11-utils
-               openbox)
+               openbox wmctrl desktop-file-utils appstream groff-base man-db)
 
 # The architectures and source entries that the package lists are made from.
 package_sources_signature() {
