@@ -15,6 +15,13 @@ bool RectFitsSurface(const RECT& r, int width, int height) {
          r.right <= width && r.bottom <= height;
 }
 
+bool StretchReplacesAll(const RECT& dstRect, int dstWidth, int dstHeight, const RECT& srcRect,
+                        int srcWidth, int srcHeight) {
+  return dstRect.left == 0 && dstRect.top == 0 && dstRect.right == dstWidth &&
+         dstRect.bottom == dstHeight && dstWidth > 0 && dstHeight > 0 &&
+         RectFitsSurface(srcRect, srcWidth, srcHeight);
+}
+
 void RepeatPixels(uint32_t* out, const uint32_t* in, int count, int factor) {
   int i = 0;
 #if defined(BRINDLEMOX_STRETCH_SSE2)

@@ -25,6 +25,12 @@ struct PixelView {
 // True when the rectangle has area and lies inside a width x height surface.
 bool RectFitsSurface(const RECT& r, int width, int height);
 
+// True when copying srcRect of a srcWidth x srcHeight surface into dstRect
+// writes every pixel of the dstWidth x dstHeight destination: dstRect is the
+// whole destination and the source rectangle fits its surface.
+bool StretchReplacesAll(const RECT& dstRect, int dstWidth, int dstHeight, const RECT& srcRect,
+                        int srcWidth, int srcHeight);
+
 // The source coordinate for destination offset i of a run of dstLength
 // pixels stretched from srcLength pixels.
 inline int32_t StretchSource(int64_t i, int64_t srcLength, int64_t dstLength) {

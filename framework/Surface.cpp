@@ -1,5 +1,7 @@
 #include "framework/Surface.h"
 
+#include "framework/Stretch.h"
+
 int SurfaceLedger::Alive() const {
   int alive = 0;
   for (const SurfaceRecord& r : surfaces) alive += r.releases == 0 ? 1 : 0;
@@ -34,4 +36,9 @@ int Surface::PageUnlock(uint32_t) {
   if (pageLockDepth > 0) --pageLockDepth;
   if (SurfaceRecord* r = Ledger().Find(id)) ++r->pageUnlocks;
   return 0;
+}
+
+void Surface::CarryOutClear() const {
+  clearPending = false;
+  FillPixels(pixels.get(), static_cast<size_t>(width) * static_cast<size_t>(height), clearColour);
 }
