@@ -8,6 +8,11 @@
 // destination pixel. Equal sizes copy 1:1; a k-times enlargement repeats each
 // source pixel k times: with i = qk + r, (2qk + 2r + 1) / 2k = q because
 // 2r + 1 < 2k.
+//
+// The fast copy walks these coordinates without dividing (StretchWalk) and
+// gathers a row that is neither 1:1 nor a whole-number enlargement through
+// its column map, eight or four pixels at a time where the processor has a
+// vector shuffle for it (StretchGather), plainly elsewhere.
 #pragma once
 
 #include <cstddef>
@@ -37,12 +42,56 @@ inline int32_t StretchSource(int64_t i, int64_t srcLength, int64_t dstLength) {
   return static_cast<int32_t>(((2 * i + 1) * srcLength) / (2 * dstLength));
 }
 
+// StretchSource(i, srcLength, dstLength) for i = 0, 1, 2, ... in turn,
+// without a division: the numerator (2i + 1) * srcLength grows by
+// 2 * srcLength a step, so its quotient and remainder by 2 * dstLength grow
+// by fixed amounts, one carry from the remainder at most (it stays below
+// twice the divisor). Whole numbers throughout: the same coordinates.
+class StretchWalk {
+ public:
+  StretchWalk(int64_t srcLength, int64_t dstLength)
+      : divisor(2 * dstLength),
+        stepQuotient(2 * srcLength / divisor),
+        stepRemainder(2 * srcLength % divisor),
+        quotient(srcLength / divisor),
+        remainder(srcLength % divisor) {}
+
+  int32_t Current() const { return static_cast<int32_t>(quotient); }
+  void Advance() {
+    quotient += stepQuotient;
+    remainder += stepRemainder;
+    if (remainder >= divisor) {
+      remainder -= divisor;
+      ++quotient;
+    }
+  }
+
+ private:
+  int64_t divisor;
+  int64_t stepQuotient;
+  int64_t stepRemainder;
+  int64_t quotient;
+  int64_t remainder;
+};
+
+// How a row is gathered through its column map: pixel by pixel, or in
+// groups by a vector shuffle of the source pixels under them (AVX2: eight
+// from a window of sixteen; WebAssembly SIMD: four from a window of eight),
+// pixel by pixel where a group's sources spread wider than its window.
+enum class StretchGather { Plain, Avx2, Wasm };
+
+// Whether this build and processor can gather so; and the fastest that can.
+bool StretchGatherAvailable(StretchGather gather);
+StretchGather FastestStretchGather();
+
 // Copies srcRect of src into dstRect of dst, stretched. Draws nothing unless
-// both rectangles fit their surfaces. columnScratch is reused between calls
-// to avoid allocating per copy. Rows are copied whole where the widths are
-// equal and enlarged by repeating runs where the width is a whole multiple.
+// both rectangles fit their surfaces. scratch is reused between calls to
+// avoid allocating per copy. Rows are copied whole where the widths are
+// equal, enlarged by repeating runs where the width is a whole multiple, and
+// gathered through the column map (the way `gather` says) otherwise.
 void StretchCopy(PixelView dst, const RECT& dstRect, const PixelView& src,
-                 const RECT& srcRect, std::vector<uint32_t>& columnScratch);
+                 const RECT& srcRect, std::vector<uint32_t>& scratch,
+                 StretchGather gather = FastestStretchGather());
 
 // The same copy written plainly: every destination pixel reads the source
 // pixel the rule names. Kept as the definition the fast copy is tested
