@@ -47,11 +47,15 @@
 //
 // The normal range. The kernels are taken only while every charge lies
 // within 2^19 of the surface (DrawMetaballField checks it once a frame), so
-// a, b, c are below 2^41 and nothing overflows; and a lane decides only
-// where a, b and c are all at least 2^-40, so every product, sum and
-// quotient above stays between 2^-120 and 2^123: normal. Other lanes (a
-// charge within 2^-20 of the pixel, exactly on it above all, where the
-// definition takes 1.0 for the term) take the exact arithmetic.
+// a, b, c are below 2^41 and nothing overflows. Below, the float squares
+// along each axis are raised to 2^-41 where they are smaller, so a, b, c
+// are at least 2^-40 and every product, sum and quotient above stays
+// between 2^-120 and 2^123: normal. Raising a square by at most 2^-41 moves
+// a distance of 2^-10 or more by at most 2^-31 relative, which the margin
+// absorbs; a charge nearer than 2^-10 to a pixel (on it, above all, where
+// the definition takes 1.0 for the term) makes v exceed 70000 * 2^10, and
+// the raised square still leaves q above 2^9 and lo far above 255: the
+// index is 255 both ways.
 //
 // Pixels are stored as palette[index]. The metaballs' palette holds i << 16
 // at entry i; the kernels check that once per frame and then shift the index
@@ -90,18 +94,25 @@ int MetaballIndex(double field) {
 
 namespace {
 
+// A float square, raised to 2^-41 where it is smaller (see above).
+float FloatSquare(double square) {
+  constexpr float kLeast = 1.0f / 2199023255552.0f;  // 2^-41
+  const float f = static_cast<float>(square);
+  return f < kLeast ? kLeast : f;
+}
+
 void FillSquares(const float* chargeX, const float* chargeY, int width, int height,
                  MetaballSquares& s) {
   for (int k = 0; k < kMetaballCharges; ++k) {
     for (int x = 0; x < width; ++x) {
       const double dx = static_cast<double>(chargeX[k]) - x;
       s.column[k][x] = dx * dx;
-      s.columnF[k][x] = static_cast<float>(s.column[k][x]);
+      s.columnF[k][x] = FloatSquare(s.column[k][x]);
     }
     for (int y = 0; y < height; ++y) {
       const double dy = static_cast<double>(chargeY[k]) - y;
       s.row[k][y] = dy * dy;
-      s.rowF[k][y] = static_cast<float>(s.row[k][y]);
+      s.rowF[k][y] = FloatSquare(s.row[k][y]);
     }
   }
 }
@@ -137,11 +148,9 @@ struct Sse2Lanes {
     const F r = _mm_rcp_ps(den);
     return _mm_mul_ps(num, _mm_mul_ps(r, _mm_sub_ps(_mm_set1_ps(2.0f), _mm_mul_ps(den, r))));
   }
-  static F AtLeast(F a, F b) { return _mm_cmpge_ps(a, b); }
   static F SameBits(F a, F b) {
     return _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_castps_si128(a), _mm_castps_si128(b)));
   }
-  static F And(F a, F b) { return _mm_and_ps(a, b); }
   static int Mask(F m) { return _mm_movemask_ps(m); }
   static void StoreShifted(uint32_t* out, F bits) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_slli_epi32(_mm_castps_si128(bits), 16));
@@ -165,9 +174,7 @@ struct WasmLanes {
   static F Mul(F a, F b) { return wasm_f32x4_mul(a, b); }
   static F Min(F a, F b) { return wasm_f32x4_pmin(a, b); }
   static F Quotient(F num, F den) { return wasm_f32x4_div(num, den); }
-  static F AtLeast(F a, F b) { return wasm_f32x4_ge(a, b); }
   static F SameBits(F a, F b) { return wasm_i32x4_eq(a, b); }
-  static F And(F a, F b) { return wasm_v128_and(a, b); }
   static int Mask(F m) { return static_cast<int>(wasm_i32x4_bitmask(m)); }
   static void StoreShifted(uint32_t* out, F bits) { wasm_v128_store(out, wasm_i32x4_shl(bits, 16)); }
   static void StoreBits(int32_t* out, F bits) { wasm_v128_store(out, bits); }

@@ -24,11 +24,9 @@ struct Avx2Lanes {
     return _mm256_mul_ps(num,
                          _mm256_mul_ps(r, _mm256_sub_ps(_mm256_set1_ps(2.0f), _mm256_mul_ps(den, r))));
   }
-  static F AtLeast(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_GE_OQ); }
   static F SameBits(F a, F b) {
     return _mm256_castsi256_ps(_mm256_cmpeq_epi32(_mm256_castps_si256(a), _mm256_castps_si256(b)));
   }
-  static F And(F a, F b) { return _mm256_and_ps(a, b); }
   static int Mask(F m) { return _mm256_movemask_ps(m); }
   static void StoreShifted(uint32_t* out, F bits) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),

@@ -31,8 +31,6 @@ namespace {
 // The bounds' factors: 70000 (1 - 2^-19) and 70000 (1 + 2^-19), as floats.
 constexpr float kLowFactor = static_cast<float>(70000.0 * (1.0 - 1.0 / 524288.0));
 constexpr float kHighFactor = static_cast<float>(70000.0 * (1.0 + 1.0 / 524288.0));
-// The smallest squared distance the bound is worked for.
-constexpr float kSmallestSquare = 1.0f / 1099511627776.0f;  // 2^-40
 // min(x, 255.5) - 0.5 + 1.5 * 2^23 rounds to 1.5 * 2^23 + n, n the index.
 constexpr float kTopBound = 255.5f;
 constexpr float kLessHalf = -0.5f;
@@ -74,9 +72,9 @@ int FinishLanes(const int32_t* lanes, bool lookUp, int decided, const MetaballSq
 
 // The kernel over V, a set of lane operations:
 //   F, kLanes, kAllLanes (the mask of every lane), Load, Splat, Add, Mul,
-//   Min (any lane order: no NaN reaches it), Quotient(num, den),
-//   AtLeast(a, b) and SameBits(a, b) as lane masks, And, Mask (one bit a
-//   lane), StoreShifted (each lane's bits << 16) and StoreBits.
+//   Min (any lane order: no NaN reaches it), Quotient(num, den), SameBits
+//   (a lane mask), Mask (one bit a lane), StoreShifted (each lane's bits
+//   << 16) and StoreBits.
 template <class V>
 int FieldVector(const MetaballSquares& s, int width, int height, const uint32_t* palette,
                 uint32_t* out) {
@@ -84,7 +82,6 @@ int FieldVector(const MetaballSquares& s, int width, int height, const uint32_t*
   const bool redRamp = IsRedRamp(palette);
   const F low = V::Splat(kLowFactor);
   const F high = V::Splat(kHighFactor);
-  const F smallest = V::Splat(kSmallestSquare);
   const F top = V::Splat(kTopBound);
   const F lessHalf = V::Splat(kLessHalf);
   const F rounder = V::Splat(kRounder);
@@ -105,8 +102,7 @@ int FieldVector(const MetaballSquares& s, int width, int height, const uint32_t*
       const F q = V::Quotient(V::Add(bc, V::Mul(a, V::Add(b, c))), V::Mul(a, bc));
       const F lo = indexBits(V::Mul(q, low));
       const F hi = indexBits(V::Mul(q, high));
-      const F inRange = V::AtLeast(V::Min(a, V::Min(b, c)), smallest);
-      const int decided = V::Mask(V::And(V::SameBits(lo, hi), inRange));
+      const int decided = V::Mask(V::SameBits(lo, hi));
       uint32_t* o = out + x;
       alignas(32) int32_t lanes[V::kLanes];
       if (redRamp)
