@@ -62,8 +62,6 @@
 // into place instead of looking it up.
 #include "effects/MetaballField.h"
 
-#include <cmath>
-
 #include "effects/MetaballVectorKernel.h"
 #include "framework/VectorSupport.h"
 
@@ -129,7 +127,9 @@ int FieldExact(const MetaballSquares& s, int width, int height, const uint32_t* 
 bool ChargesNearby(const float* chargeX, const float* chargeY) {
   constexpr float kReach = 524288.0f;  // 2^19
   for (int k = 0; k < kMetaballCharges; ++k)
-    if (!(std::fabs(chargeX[k]) < kReach && std::fabs(chargeY[k]) < kReach)) return false;
+    if (!(chargeX[k] > -kReach && chargeX[k] < kReach && chargeY[k] > -kReach &&
+          chargeY[k] < kReach))
+      return false;
   return true;
 }
 

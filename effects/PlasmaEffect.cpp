@@ -111,7 +111,8 @@ struct WholeStep {
 
 WholeStep WholeStepOf(double t) {
   constexpr double kMargin = 1.0 / 32768.0;  // 2^-15
-  if (!(std::fabs(t) < 1048576.0)) return {false, 0, 0};  // 2^20; NaN fails too
+  constexpr double kReach = 1048576.0;  // 2^20
+  if (!(t > -kReach && t < kReach)) return {false, 0, 0};  // NaN fails too
   // floor(t), exactly: t truncated, one less where that went up.
   const double truncated = static_cast<double>(static_cast<int32_t>(t));
   const double m = truncated > t ? truncated - 1.0 : truncated;

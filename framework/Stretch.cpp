@@ -119,7 +119,7 @@ void GatherWasm(uint32_t* out, const uint32_t* in, const uint32_t* map, const ui
 }
 #endif
 
-void GatherRow(uint32_t* out, const uint32_t* in, const uint32_t* map, const uint32_t* groups,
+void GatherRow(uint32_t* out, const uint32_t* in, const uint32_t* map, [[maybe_unused]] const uint32_t* groups,
                int count, StretchGather gather) {
   switch (gather) {
 #if defined(BRINDLEMOX_X86_AVX2)
