@@ -189,19 +189,11 @@ bool MetaballKernelAvailable(MetaballKernel kernel) {
     case MetaballKernel::Exact:
       return true;
     case MetaballKernel::Sse2:
-#if defined(BRINDLEMOX_X86_SSE2)
-      return true;
-#else
-      return false;
-#endif
+      return kBuildHasX86Sse2;
     case MetaballKernel::Avx2:
       return kMetaballAvx2Built && ProcessorHasAvx2();
     case MetaballKernel::Wasm:
-#if defined(BRINDLEMOX_WASM_SIMD)
-      return true;
-#else
-      return false;
-#endif
+      return kBuildHasWasmSimd;
   }
   return false;
 }

@@ -146,11 +146,7 @@ bool StretchGatherAvailable(StretchGather gather) {
     case StretchGather::Avx2:
       return ProcessorHasAvx2();
     case StretchGather::Wasm:
-#if defined(BRINDLEMOX_WASM_SIMD)
-      return true;
-#else
-      return false;
-#endif
+      return kBuildHasWasmSimd;
   }
   return false;
 }

@@ -27,6 +27,18 @@
 #define BRINDLEMOX_WASM_SIMD 1
 #endif
 
+// The same as values, for code that asks rather than leaves out.
+#if defined(BRINDLEMOX_X86_SSE2)
+constexpr bool kBuildHasX86Sse2 = true;
+#else
+constexpr bool kBuildHasX86Sse2 = false;
+#endif
+#if defined(BRINDLEMOX_WASM_SIMD)
+constexpr bool kBuildHasWasmSimd = true;
+#else
+constexpr bool kBuildHasWasmSimd = false;
+#endif
+
 // Whether the processor running this has AVX2 and the build can use it.
 inline bool ProcessorHasAvx2() {
 #if defined(BRINDLEMOX_X86_AVX2)
