@@ -14,56 +14,80 @@
 #if defined(BRINDLEMOX_X86_AVX2)
 #include <immintrin.h>
 #endif
-#if defined(BRINDLEMOX_WASM_SIMD)
-#include <wasm_simd128.h>
-#endif
 
 namespace {
 
 // The column map of a gathered copy lies in the scratch: the source column
-// of each destination column, then a table per group of destination columns
-// that a vector gather takes whole: the first source column of the group's
-// window, or kNoGroup where the group's sources spread wider than the window
-// (or the window would reach past the source row's end), and then what the
-// shuffle takes from the window, eight words:
-//   Avx2: the eight pixels' offsets in the window of sixteen, 0 to 15;
-//   Wasm: for each half of the window of eight, sixteen byte indices (the
-//         pixel's four bytes), 255 where the pixel lies in the other half.
+// of each destination column, then the table of the kernel that gathers it.
+//
+// Avx2: a table per group of eight destination columns that the vector
+// gather takes whole: the first source column of the group's window of
+// sixteen, or kNoGroup where the group's sources spread wider than that (or
+// the window would reach past the source row's end), and then the eight
+// pixels' offsets in the window.
+//
+// Runs: the row cut into runs of up to four destination columns whose
+// sources are consecutive, each as (first destination column, first source
+// column); the table holds their count, the first column after them, and
+// the pairs. Each run is copied as four pixels at once: a shorter run also
+// writes the pixels after it with the wrong ones, and the next run, starting
+// right there, writes them again. Runs are taken in order up to the first
+// that would write past the destination row or read past the source row;
+// from its first column on the row goes pixel by pixel. A shrink by a factor
+// below two, as the growing tiles from half their size on, has runs of about
+// 1 / (1 - scale) pixels: 3 at two thirds, up to 4 a run near the whole.
 constexpr uint32_t kNoGroup = 0xFFFFFFFFu;
 constexpr int kGroupWords = 9;
 
-constexpr int GroupLanes(StretchGather gather) {
-  return gather == StretchGather::Avx2 ? 8 : gather == StretchGather::Wasm ? 4 : 0;
+// How many words the kernel's table takes for a row of `count` columns.
+size_t TableWords(StretchGather gather, int count) {
+  const size_t n = static_cast<size_t>(count);
+  switch (gather) {
+    case StretchGather::Avx2:
+      return n / 8 * kGroupWords;
+    case StretchGather::Runs:
+      return 2 + 2 * n;
+    default:
+      return 0;
+  }
 }
 
-void BuildGroups(uint32_t* groups, const uint32_t* map, int count, int sourceWidth,
-                 StretchGather gather) {
-  const int lanes = GroupLanes(gather);
-  const uint32_t window = 2 * static_cast<uint32_t>(lanes);
-  for (int first = 0; first + lanes <= count; first += lanes, groups += kGroupWords) {
+void BuildGroups(uint32_t* groups, const uint32_t* map, int count, int sourceWidth) {
+  for (int first = 0; first + 8 <= count; first += 8, groups += kGroupWords) {
     // The map never falls, so the group's sources run from its first to its
     // last.
     const uint32_t base = map[first];
-    if (map[first + lanes - 1] - base >= window ||
-        base + window > static_cast<uint32_t>(sourceWidth)) {
+    if (map[first + 7] - base >= 16 || base + 16 > static_cast<uint32_t>(sourceWidth)) {
       groups[0] = kNoGroup;
       continue;
     }
     groups[0] = base;
-    if (gather == StretchGather::Avx2) {
-      for (int k = 0; k < lanes; ++k) groups[1 + k] = map[first + k] - base;
-    } else {
-      uint8_t halves[2][16] = {};
-      for (int k = 0; k < lanes; ++k) {
-        const uint32_t offset = map[first + k] - base;
-        for (uint32_t b = 0; b < 4; ++b) {
-          halves[0][4 * k + b] = offset < 4 ? static_cast<uint8_t>(4 * offset + b) : 255;
-          halves[1][4 * k + b] = offset >= 4 ? static_cast<uint8_t>(4 * (offset - 4) + b) : 255;
-        }
-      }
-      std::memcpy(groups + 1, halves, sizeof halves);
-    }
+    for (int k = 0; k < 8; ++k) groups[1 + k] = map[first + k] - base;
   }
+}
+
+void BuildRuns(uint32_t* table, const uint32_t* map, int count, int sourceWidth) {
+  uint32_t* pair = table + 2;
+  uint32_t runs = 0;
+  int i = 0;
+  while (i < count) {
+    const uint32_t source = map[i];
+    if (i + 4 > count || source + 4 > static_cast<uint32_t>(sourceWidth)) break;
+    int length = 1;
+    while (length < 4 && i + length < count && map[i + length] == source + length) ++length;
+    *pair++ = static_cast<uint32_t>(i);
+    *pair++ = source;
+    ++runs;
+    i += length;
+  }
+  table[0] = runs;
+  table[1] = static_cast<uint32_t>(i);
+}
+
+void BuildTable(uint32_t* table, const uint32_t* map, int count, int sourceWidth,
+                StretchGather gather) {
+  if (gather == StretchGather::Avx2) BuildGroups(table, map, count, sourceWidth);
+  if (gather == StretchGather::Runs) BuildRuns(table, map, count, sourceWidth);
 }
 
 void GatherPlain(uint32_t* out, const uint32_t* in, const uint32_t* map, int count) {
@@ -98,40 +122,40 @@ __attribute__((target("avx2"))) void GatherAvx2(uint32_t* out, const uint32_t* i
 }
 #endif
 
-#if defined(BRINDLEMOX_WASM_SIMD)
-// Four pixels from a window of eight: each half of the window shuffled
-// bytewise, an index of 255 giving 0, and the two joined.
-void GatherWasm(uint32_t* out, const uint32_t* in, const uint32_t* map, const uint32_t* groups,
-                int count) {
-  int i = 0;
-  for (; i + 4 <= count; i += 4, groups += kGroupWords) {
-    if (groups[0] == kNoGroup) {
-      GatherPlain(out + i, in, map + i, 4);
-      continue;
+// The runs four pixels at a time (one vector move with SSE2 or WebAssembly
+// SIMD, or two words at a time elsewhere), then the rest pixel by pixel; for
+// a second row too where one is given (out1 not null), so that each run's
+// place is read once for both.
+void GatherRuns(uint32_t* out0, const uint32_t* in0, uint32_t* out1, const uint32_t* in1,
+                const uint32_t* map, const uint32_t* table, int count) {
+  constexpr size_t kRunBytes = 4 * sizeof(uint32_t);
+  const uint32_t runs = table[0];
+  const uint32_t* pair = table + 2;
+  if (out1 != nullptr) {
+    for (uint32_t r = 0; r < runs; ++r, pair += 2) {
+      std::memcpy(out0 + pair[0], in0 + pair[1], kRunBytes);
+      std::memcpy(out1 + pair[0], in1 + pair[1], kRunBytes);
     }
-    const uint32_t* window = in + groups[0];
-    const v128_t low = wasm_i8x16_swizzle(wasm_v128_load(window), wasm_v128_load(groups + 1));
-    const v128_t high =
-        wasm_i8x16_swizzle(wasm_v128_load(window + 4), wasm_v128_load(groups + 5));
-    wasm_v128_store(out + i, wasm_v128_or(low, high));
+  } else {
+    for (uint32_t r = 0; r < runs; ++r, pair += 2)
+      std::memcpy(out0 + pair[0], in0 + pair[1], kRunBytes);
   }
-  GatherPlain(out + i, in, map + i, count - i);
+  const int rest = static_cast<int>(table[1]);
+  GatherPlain(out0 + rest, in0, map + rest, count - rest);
+  if (out1 != nullptr) GatherPlain(out1 + rest, in1, map + rest, count - rest);
 }
-#endif
 
-void GatherRow(uint32_t* out, const uint32_t* in, const uint32_t* map, [[maybe_unused]] const uint32_t* groups,
+void GatherRow(uint32_t* out, const uint32_t* in, const uint32_t* map, const uint32_t* table,
                int count, StretchGather gather) {
   switch (gather) {
 #if defined(BRINDLEMOX_X86_AVX2)
     case StretchGather::Avx2:
-      GatherAvx2(out, in, map, groups, count);
+      GatherAvx2(out, in, map, table, count);
       return;
 #endif
-#if defined(BRINDLEMOX_WASM_SIMD)
-    case StretchGather::Wasm:
-      GatherWasm(out, in, map, groups, count);
+    case StretchGather::Runs:
+      GatherRuns(out, in, nullptr, nullptr, map, table, count);
       return;
-#endif
     default:
       GatherPlain(out, in, map, count);
   }
@@ -145,17 +169,15 @@ bool StretchGatherAvailable(StretchGather gather) {
       return true;
     case StretchGather::Avx2:
       return ProcessorHasAvx2();
-    case StretchGather::Wasm:
-      return kBuildHasWasmSimd;
+    case StretchGather::Runs:
+      return true;
   }
   return false;
 }
 
 StretchGather FastestStretchGather() {
   static const StretchGather fastest =
-      StretchGatherAvailable(StretchGather::Avx2)   ? StretchGather::Avx2
-      : StretchGatherAvailable(StretchGather::Wasm) ? StretchGather::Wasm
-                                                    : StretchGather::Plain;
+      StretchGatherAvailable(StretchGather::Avx2) ? StretchGather::Avx2 : StretchGather::Runs;
   return fastest;
 }
 
@@ -243,17 +265,15 @@ void StretchCopy(PixelView dst, const RECT& dstRect, const PixelView& src,
   const bool repeat = !sameWidth && dw % sw == 0 && dst.pixels != src.pixels;
   if (dst.pixels == src.pixels || !StretchGatherAvailable(gather)) gather = StretchGather::Plain;
   const uint32_t* map = nullptr;
-  const uint32_t* groups = nullptr;
+  const uint32_t* table = nullptr;
   if (!sameWidth && !repeat) {
-    const int lanes = GroupLanes(gather);
-    const size_t groupCount = lanes > 0 ? static_cast<size_t>(dw / lanes) : 0;
-    scratch.resize(static_cast<size_t>(dw) + groupCount * kGroupWords);
+    scratch.resize(static_cast<size_t>(dw) + TableWords(gather, dw));
     StretchWalk column(sw, dw);
     for (int i = 0; i < dw; ++i, column.Advance())
       scratch[static_cast<size_t>(i)] = static_cast<uint32_t>(srcRect.left + column.Current());
-    if (lanes > 0) BuildGroups(scratch.data() + dw, scratch.data(), dw, src.width, gather);
     map = scratch.data();
-    groups = map + dw;
+    table = map + dw;
+    BuildTable(scratch.data() + dw, map, dw, src.width, gather);
   }
 
   const size_t dstStride = static_cast<size_t>(dst.width);
@@ -261,11 +281,22 @@ void StretchCopy(PixelView dst, const RECT& dstRect, const PixelView& src,
   uint32_t* previousRow = nullptr;
   int previousSourceRow = -1;
   StretchWalk rows(sh, dh);
-  StretchWalk rowsAhead(sh, dh);  // two rows ahead, for a gathered copy
+  StretchWalk rowsNext(sh, dh);   // one row ahead: a gathered pair
+  StretchWalk rowsAhead(sh, dh);  // two rows ahead: what to ask for early
+  rowsNext.Advance();
   rowsAhead.Advance();
   rowsAhead.Advance();
-  for (int j = 0; j < dh; ++j, rows.Advance(), rowsAhead.Advance()) {
+  auto advance = [&] {
+    rows.Advance();
+    rowsNext.Advance();
+    rowsAhead.Advance();
+  };
+  auto destination = [&](int j) {
+    return dst.pixels + static_cast<size_t>(dstRect.top + j) * dstStride + dstRect.left;
+  };
+  for (int j = 0; j < dh; ++j, advance()) {
     const int sy = srcRect.top + rows.Current();
+#if defined(BRINDLEMOX_X86_SSE2)
     if (map != nullptr && j + 2 < dh) {
       // A gathered row reads its source row in jumps the processor does not
       // foresee (a shrunk tile skips source rows): ask for the row after next.
@@ -275,19 +306,31 @@ void StretchCopy(PixelView dst, const RECT& dstRect, const PixelView& src,
       const size_t bytes = static_cast<size_t>(sw) * sizeof(uint32_t);
       for (size_t at = 0; at < bytes; at += 64) __builtin_prefetch(ahead + at);
     }
-    uint32_t* out = dst.pixels + static_cast<size_t>(dstRect.top + j) * dstStride +
-                    dstRect.left;
+#endif
+    uint32_t* out = destination(j);
     if (sy == previousSourceRow) {
       // An enlarged row repeats the one above it.
       std::memcpy(out, previousRow, static_cast<size_t>(dw) * sizeof(uint32_t));
     } else {
       const uint32_t* in = src.pixels + static_cast<size_t>(sy) * srcStride;
+      const int nextSy = srcRect.top + rowsNext.Current();
       if (sameWidth) {
         std::memmove(out, in + srcRect.left, static_cast<size_t>(dw) * sizeof(uint32_t));
       } else if (repeat) {
         RepeatPixels(out, in + srcRect.left, sw, factor);
+      } else if (gather == StretchGather::Runs && j + 1 < dh && nextSy != sy) {
+        // Two rows from two source rows: gathered together.
+        uint32_t* out1 = destination(j + 1);
+        GatherRuns(out, in, out1, src.pixels + static_cast<size_t>(nextSy) * srcStride, map,
+                   table, dw);
+        ++j;
+        advance();
+        out = out1;
+        previousRow = out;
+        previousSourceRow = nextSy;
+        continue;
       } else {
-        GatherRow(out, in, map, groups, dw, gather);
+        GatherRow(out, in, map, table, dw, gather);
       }
     }
     previousRow = out;

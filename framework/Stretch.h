@@ -11,8 +11,9 @@
 //
 // The fast copy walks these coordinates without dividing (StretchWalk) and
 // gathers a row that is neither 1:1 nor a whole-number enlargement through
-// its column map, eight or four pixels at a time where the processor has a
-// vector shuffle for it (StretchGather), plainly elsewhere.
+// its column map eight pixels at a time by a vector shuffle where the
+// processor has AVX2, by runs of consecutive source pixels elsewhere
+// (StretchGather).
 #pragma once
 
 #include <cstddef>
@@ -74,11 +75,12 @@ class StretchWalk {
   int64_t remainder;
 };
 
-// How a row is gathered through its column map: pixel by pixel, or in
-// groups by a vector shuffle of the source pixels under them (AVX2: eight
-// from a window of sixteen; WebAssembly SIMD: four from a window of eight),
-// pixel by pixel where a group's sources spread wider than its window.
-enum class StretchGather { Plain, Avx2, Wasm };
+// How a row is gathered through its column map: pixel by pixel (Plain), in
+// groups of eight by a vector shuffle of the sixteen source pixels under
+// them (Avx2), or by runs of consecutive source pixels copied four at a time
+// (Runs: any processor; one vector move with SSE2 or WebAssembly SIMD), each
+// pixel by pixel where its groups or runs do not fit (Stretch.cpp).
+enum class StretchGather { Plain, Avx2, Runs };
 
 // Whether this build and processor can gather so; and the fastest that can.
 bool StretchGatherAvailable(StretchGather gather);

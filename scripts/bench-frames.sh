@@ -6,7 +6,8 @@
 # each effect) and then its brindlemox-capture --raw for the whole show into
 # nothing; the builds take turns within each round, so that what else the
 # machine does falls on all of them alike. A frame's figure is its CPU time
-# over BM_CopyFrame's in the same program run. Prints, per build, the median
+# over BM_CopyFrame's in the same program run, each the least of three
+# repetitions there (the one least disturbed). Prints, per build, the median
 # of the rounds and their range (lowest to highest), and the first build's
 # --raw time against each other build's in the same round.
 #
@@ -37,11 +38,14 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# One program run: "name ratio" lines, each frame's CPU time over the copy's.
+# One program run: "name ratio" lines, each frame's least CPU time over the
+# copy's.
 frame_ratios() {
   (cd "$1" && ./brindlemox-bench --benchmark_filter='BM_CopyFrame|BM_FrameLoop' \
-     --benchmark_min_time=0.3 --benchmark_format=csv 2>/dev/null) |
-    awk -F, '/^"BM_/ { gsub(/"/, "", $1); t[$1] = $4; order[n++] = $1 }
+     --benchmark_min_time=0.2 --benchmark_repetitions=3 --benchmark_format=csv 2>/dev/null) |
+    awk -F, '/^"BM_[^_]*(\/[0-9]+)?"/ { gsub(/"/, "", $1)
+               if (!($1 in t)) order[n++] = $1
+               if (!($1 in t) || $4 < t[$1]) t[$1] = $4 }
              END { for (i = 0; i < n; i++) if (order[i] != "BM_CopyFrame")
                      printf "%s %.4f\n", order[i], t[order[i]] / t["BM_CopyFrame"] }'
 }

@@ -22,7 +22,7 @@ struct Pixels {
 };
 
 constexpr StretchGather kGathers[] = {StretchGather::Plain, StretchGather::Avx2,
-                                       StretchGather::Wasm};
+                                       StretchGather::Runs};
 
 // Copies srcRect into dstRect both ways (the fast way with each gather this
 // machine has), onto the same noisy destination, and expects the same
@@ -87,10 +87,10 @@ TEST(StretchFastPath, RandomRectanglesMatchThePlainRule) {
 }
 
 TEST(StretchFastPath, ShrinkingAndOddEnlargementsMatchForEveryRatioAndPlace) {
-  // Every width from a third to three times the source's, so that groups of
-  // the column map fall inside and outside the gathers' windows, with the
-  // source rectangle against either edge of its surface (a window must not
-  // reach past the row's end) and in between.
+  // Every width from a third to three times the source's, so that groups and
+  // runs of the column map fall inside and outside the gathers' windows,
+  // with the source rectangle against either edge of its surface (a window
+  // or run must not reach past the row's end) and in between.
   for (int sw : {7, 16, 33, 64})
     for (int dw = sw / 3 + 1; dw <= 3 * sw; ++dw)
       for (int sl : {0, 5, 80 - sw}) {
