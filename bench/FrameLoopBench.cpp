@@ -32,7 +32,6 @@ static void BM_FrameLoop(benchmark::State& state) {
   const uint64_t ms = static_cast<uint64_t>(state.range(0));
   platform::headless::Reset();
   ResetShellState();
-  Ledger().Clear();
   if (!SetupDemo()) {
     state.SkipWithError("set-up failed");
     return;
@@ -58,6 +57,5 @@ static void BM_FrameLoop(benchmark::State& state) {
   ShutdownDemo();
   platform::headless::Reset();
   ResetShellState();
-  Ledger().Clear();
 }
 BENCHMARK(BM_FrameLoop)->Arg(4000)->Arg(7000)->Arg(12000)->Arg(21000)->Arg(30000);

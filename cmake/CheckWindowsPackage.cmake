@@ -1,16 +1,19 @@
 # Makes the Windows release zip with cpack into SCRATCH, unpacks it as a user
 # would, and fails on the first fault:
 # - the zip NAME.zip holds one folder, NAME;
+# - SHA256SUMS beside the zip gives its SHA-256;
 # - the folder holds exactly brindlemox.exe, QelGFX36.dll, the toolchain's
 #   RUNTIME_DLLS (comma-separated), brindlemox-capture.exe, pvn_quad.png (the
-#   very file PICTURE) and README.txt, whose list of files names each of them;
+#   very file PICTURE), README.txt, whose list of files names each of them,
+#   and LICENSE.txt, the project's LICENCE; both text files end their lines
+#   the Windows way;
 # - every module in the folder needs no DLL but the system's and those in
 #   the folder, and the device and the program are what they must be
 #   (CheckWindowsModules.cmake on the folder).
 cmake_minimum_required(VERSION 3.25)
 
 # Run with cmake -DCPACK=... -DCONFIG=.../CPackConfig.cmake -DNAME=...
-#   -DSCRATCH=... -DOBJDUMP=... -DPICTURE=... [-DRUNTIME_DLLS=...]
+#   -DSCRATCH=... -DOBJDUMP=... -DPICTURE=... -DLICENCE=... [-DRUNTIME_DLLS=...]
 #   -P CheckWindowsPackage.cmake
 
 file(REMOVE_RECURSE "${SCRATCH}")
@@ -24,6 +27,12 @@ if(NOT EXISTS "${zip}")
   message(FATAL_ERROR "cpack wrote no ${zip}:\n${output}")
 endif()
 
+file(SHA256 "${zip}" zip_hash)
+file(READ "${SCRATCH}/SHA256SUMS" sums)
+if(NOT sums STREQUAL "${zip_hash}  ${NAME}.zip\n")
+  message(FATAL_ERROR "SHA256SUMS beside ${NAME}.zip does not give its SHA-256 ${zip_hash}:\n${sums}")
+endif()
+
 set(unpacked "${SCRATCH}/unpacked")
 file(ARCHIVE_EXTRACT INPUT "${zip}" DESTINATION "${unpacked}")
 file(GLOB top RELATIVE "${unpacked}" "${unpacked}/*")
@@ -34,7 +43,7 @@ endif()
 set(folder "${unpacked}/${NAME}")
 string(REPLACE "," ";" runtime_dlls "${RUNTIME_DLLS}")
 set(expected brindlemox.exe QelGFX36.dll ${runtime_dlls} brindlemox-capture.exe pvn_quad.png
-             README.txt)
+             README.txt LICENSE.txt)
 file(GLOB_RECURSE found LIST_DIRECTORIES true RELATIVE "${folder}" "${folder}/*")
 list(SORT found)
 set(sorted_expected ${expected})
@@ -50,10 +59,19 @@ if(NOT shipped_picture STREQUAL source_picture)
 endif()
 
 # (file(READ) drops carriage returns, so the line ends are read in hex.)
-file(READ "${folder}/README.txt" readme_hex HEX)
-string(REGEX REPLACE "0d0a" "" bare_line_ends "${readme_hex}")
-if(bare_line_ends MATCHES "^(..)*0a" OR NOT readme_hex MATCHES "0d0a")
-  message(FATAL_ERROR "${NAME}/README.txt does not end its lines the Windows way")
+foreach(text README.txt LICENSE.txt)
+  file(READ "${folder}/${text}" text_hex HEX)
+  string(REGEX REPLACE "0d0a" "" bare_line_ends "${text_hex}")
+  if(bare_line_ends MATCHES "^(..)*0a" OR NOT text_hex MATCHES "0d0a")
+    message(FATAL_ERROR "${NAME}/${text} does not end its lines the Windows way")
+  endif()
+endforeach()
+# (ASCII text: no two hex digits match across two bytes.)
+file(READ "${LICENCE}" licence_hex HEX)
+string(REGEX REPLACE "0a" "0d0a" licence_hex "${licence_hex}")
+file(READ "${folder}/LICENSE.txt" shipped_licence_hex HEX)
+if(NOT shipped_licence_hex STREQUAL licence_hex)
+  message(FATAL_ERROR "${NAME}/LICENSE.txt is not ${LICENCE}")
 endif()
 file(READ "${folder}/README.txt" readme)
 foreach(name IN LISTS expected)

@@ -8,8 +8,8 @@
 # fetching it by URL, something newer nodes refuse for a file path.
 
 set(BRINDLEMOX_NODE_STREAMS ${CMAKE_SOURCE_DIR}/cmake/NodeStandardStreams.js)
-foreach(tool brindlemox-capture brindlemox-make-picture brindlemox-make-png-corpus
-             brindlemox-drawcost)
+foreach(tool brindlemox-capture brindlemox-make-picture brindlemox-make-icons
+             brindlemox-make-png-corpus brindlemox-drawcost)
   target_link_options(${tool} PRIVATE
     -sENVIRONMENT=node
     -sNODERAWFS=1

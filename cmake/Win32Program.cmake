@@ -3,15 +3,18 @@
 # QelGFX36.dll, which presents with GDI.
 
 add_library(QelGFX36 SHARED ${DEVICE_SOURCES} platform/win32/Win32Presenter.cpp
-            platform/win32/QelGFX36Exports.cpp platform/win32/QelGFX36.def)
+            platform/win32/Win32Error.cpp platform/win32/QelGFX36Exports.cpp
+            platform/win32/QelGFX36.def)
 set_target_properties(QelGFX36 PROPERTIES PREFIX "" IMPORT_PREFIX "")
 target_compile_definitions(QelGFX36 PRIVATE QELGFX_BUILDING_DLL)
 target_include_directories(QelGFX36 PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(QelGFX36 PRIVATE ${BRINDLEMOX_PNG_LIBRARY} gdi32 user32)
 
+# The window side of the backend. It reports its errors to the device's
+# module, which keeps the last error's text for both.
 add_library(brindlemox_win32 STATIC platform/win32/Win32Platform.cpp)
 target_include_directories(brindlemox_win32 PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(brindlemox_win32 PUBLIC user32 gdi32 kernel32)
+target_link_libraries(brindlemox_win32 PUBLIC QelGFX36 user32 gdi32 kernel32)
 
 add_executable(brindlemox WIN32 platform/win32/Win32Main.cpp)
 target_link_libraries(brindlemox PRIVATE brindlemox_program brindlemox_win32 QelGFX36)

@@ -55,7 +55,6 @@ constexpr int32_t kWidth = 640;
 constexpr int32_t kHeight = 480;
 constexpr float kPerMs = 0.001f;
 constexpr float kPerSixSeconds = 0.16666667f;
-constexpr char kPictureFile[] = "pvn_quad.png";
 
 }  // namespace
 
@@ -79,7 +78,7 @@ double TileZoomProgress(uint32_t ms) {
 TileZoomEffect::TileZoomEffect(QelGFX* owner) : picture(nullptr), tiles{}, drawn{} {
   CreateOwnSurface(owner, kWidth, kHeight);
   device->CreateSurface(static_cast<uint16_t>(width), static_cast<uint16_t>(height), &picture);
-  device->LoadPNG(LocateDataFile(kPictureFile).c_str(), picture);
+  device->LoadPNG(LocateDataFile(kTileZoomPictureFile).c_str(), picture);
   if (picture != nullptr) picture->PageLock(0);
 
   const int32_t columns[4] = {0, width / 3, 2 * (width / 3), width};

@@ -7,6 +7,9 @@
 #include "framework/Effect.h"
 #include "framework/Rect.h"
 
+// The picture's file name, looked for where framework/DataFiles.h says.
+constexpr char kTileZoomPictureFile[] = "pvn_quad.png";
+
 // The rectangle `source` scaled by `scale` about its centre: the new width
 // and height are truncated toward zero and the spare pixels split with
 // integer division, the odd one going to the right and bottom margins.

@@ -23,8 +23,16 @@
 std::vector<std::string> DataFilePlaces(const std::string& name,
                                         const std::string& programDirectory);
 
-// The first of those places (for the running program, platform's
-// ProgramDirectory()) where NAME exists; NAME itself when none has it, so
-// that the loader reports the file missing under the name the program asks
-// for.
+// The first of those places where NAME exists; empty when none has it.
+std::string FindDataFile(const std::string& name, const std::string& programDirectory);
+
+// The file the running program reads for NAME: the one UseDataFile named,
+// if any; else the first of the places above (for platform's
+// ProgramDirectory()) where NAME exists; else NAME itself, so that the
+// loader reports the file missing under the name the program asks for.
 std::string LocateDataFile(const std::string& name);
+
+// For a driver of the program that chooses the file itself (the capture
+// tool): from now on LocateDataFile(NAME) gives PATH, wherever it lies and
+// whatever its name. An empty PATH takes the choice back.
+void UseDataFile(const std::string& name, const std::string& path);

@@ -8,6 +8,7 @@
 
 #include "framework/PngFile.h"
 #include "framework/Stretch.h"
+#include "platform/Observer.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -37,15 +38,13 @@ QelGFX::QelGFX(uint16_t width, uint16_t height, uint8_t bitsPerPixel,
     platform::ClosePresenter();
     throw std::runtime_error("cannot allocate the back buffer");
   }
-  ++Ledger().devicesConstructed;
+  if (platform::observer != nullptr) platform::observer->DeviceOpened();
 }
 
 QelGFX::~QelGFX() {
   ReleaseSurface(backBuffer);
   platform::ClosePresenter();
-  SurfaceLedger& ledger = Ledger();
-  ++ledger.devicesDestroyed;
-  ledger.surfacesAliveAtDeviceDestruction = ledger.Alive();
+  if (platform::observer != nullptr) platform::observer->DeviceClosed();
 }
 
 int QelGFX::CreateSurface(uint16_t w, uint16_t h, Surface** surfaceOut) {
@@ -57,6 +56,7 @@ int QelGFX::CreateSurface(uint16_t w, uint16_t h, Surface** surfaceOut) {
   } catch (const std::bad_alloc&) {
     return -1;
   }
+  if (platform::observer != nullptr) platform::observer->SurfaceCreated(**surfaceOut);
   return 0;
 }
 
@@ -67,10 +67,7 @@ int QelGFX::ReleaseSurface(Surface* surface) {
     lockedPixels = nullptr;
     lockedPitch = 0;
   }
-  if (SurfaceRecord* r = Ledger().Find(surface->Id())) {
-    ++r->releases;
-    r->pageLockedAtRelease = surface->IsPageLocked();
-  }
+  if (platform::observer != nullptr) platform::observer->SurfaceReleased(*surface);
   delete surface;
   return 0;
 }
@@ -104,12 +101,12 @@ void QelGFX::Lock(Surface* surface) {
   lockedSurface = surface;
   lockedPixels = reinterpret_cast<uint8_t*>(surface->Pixels());
   lockedPitch = surface->Width() * 4;
-  if (SurfaceRecord* r = Ledger().Find(surface->Id())) ++r->locks;
+  if (platform::observer != nullptr) platform::observer->SurfaceLocked(*surface);
 }
 
 void QelGFX::UnLock(Surface* surface) {
   if (surface == nullptr) return;
-  if (SurfaceRecord* r = Ledger().Find(surface->Id())) ++r->unlocks;
+  if (platform::observer != nullptr) platform::observer->SurfaceUnlocked(*surface);
 }
 
 void QelGFX::PutPixel(uint16_t x, uint16_t y, uint32_t colour, uint8_t* pixels,

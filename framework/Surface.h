@@ -7,51 +7,19 @@
 // anything reaches the pixels (Pixels(), and through it every lock, pixel
 // write, copy from or into part of the surface, and presenting), and dropped
 // only by a write that replaces every pixel (PixelsToReplace()).
-//
-// A surface also keeps count of how it was used (page locks, locks, release),
-// in the SurfaceLedger, so that tests can check that every surface was
-// page-locked, page-unlocked and released exactly once.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "framework/QelGFXExport.h"
-
-struct SurfaceRecord {
-  int width = 0;
-  int height = 0;
-  int pageLocks = 0;
-  int pageUnlocks = 0;
-  int locks = 0;
-  int unlocks = 0;
-  int releases = 0;
-  bool pageLockedAtRelease = false;
-};
-
-// What happened to every surface made since the last Clear, by surface id,
-// and to the devices.
-struct SurfaceLedger {
-  std::vector<SurfaceRecord> surfaces;
-  int devicesConstructed = 0;
-  int devicesDestroyed = 0;
-  // Surfaces still alive when the last device was destroyed (-1: none yet).
-  int surfacesAliveAtDeviceDestruction = -1;
-
-  int Alive() const;
-  // The record of surface `id`, or null when the ledger was cleared since.
-  SurfaceRecord* Find(int id);
-  void Clear() { *this = SurfaceLedger{}; }
-};
-
-SurfaceLedger& Ledger();
 
 class QELGFX_API Surface {
  public:
   Surface(int width, int height);
 
-  // Pins the surface in memory (a no-op here beyond the count); flags are 0.
+  // Pins the surface in memory (a no-op here: the memory never moves); flags
+  // are 0. Page locks nest.
   int PageLock(uint32_t flags);
   int PageUnlock(uint32_t flags);
 
@@ -78,7 +46,6 @@ class QELGFX_API Surface {
     clearPending = false;
     return pixels.get();
   }
-  int Id() const { return id; }
   bool IsPageLocked() const { return pageLockDepth > 0; }
 
  private:
@@ -86,7 +53,6 @@ class QELGFX_API Surface {
 
   int width;
   int height;
-  int id;
   int pageLockDepth = 0;
   std::unique_ptr<uint32_t[]> pixels;
   // A clear not yet written (mutable: reading the pixels carries it out).

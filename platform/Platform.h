@@ -9,6 +9,10 @@
 //   platform/headless/  no window at all: the clock, the input and the screen
 //                       are driven by the caller (tests and the capture tool)
 //   platform/win32/     native Windows
+//   platform/web/       a browser page, built with emscripten
+//
+// Win32 has the window calls itself. The other three share one emulation of
+// them (EmulatedWindow.h) and add only their own side of the window.
 //
 // Exactly one backend is linked into a program; the build chooses it.
 // Everything here runs on the one thread that enters the program.
@@ -25,8 +29,10 @@ constexpr uint32_t WM_CLOSE = 16;
 constexpr uint32_t WM_QUIT = 18;
 constexpr uint32_t WM_KEYDOWN = 256;
 constexpr uint32_t WM_SYSKEYDOWN = 260;
+constexpr uintptr_t VK_RETURN = 0x0D;
 constexpr uintptr_t VK_ESCAPE = 27;
 constexpr uintptr_t VK_F4 = 0x73;
+constexpr uintptr_t VK_F11 = 0x7A;
 
 constexpr int SW_SHOWDEFAULT = 10;
 
@@ -87,7 +93,10 @@ bool PeekNextMessage(Message& message);
 void TranslateKeyMessage(const Message& message);
 intptr_t DispatchToWindow(const Message& message);
 
-// DefWindowProcA.
+// DefWindowProcA, with what every backend's default handling adds to it:
+// F11 (WM_KEYDOWN) and Alt+Enter (WM_SYSKEYDOWN with VK_RETURN) switch the
+// window between the size it was made with and the whole screen it is on,
+// where the frame is shown at the largest size of its shape (Letterbox.h).
 intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message,
                                 uintptr_t wParam, intptr_t lParam);
 

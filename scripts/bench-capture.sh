@@ -13,8 +13,8 @@ source scripts/packages.sh
 
 build=${BUILD_DIR:-build}
 ensure_packages "${BUILD_PACKAGES[@]}" ffmpeg bc
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target brindlemox-capture >/dev/null
+cmake --preset linux -B "$build" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target brindlemox-capture >/dev/null
 capture=$(realpath "$build/brindlemox-capture")
 cd "$build"  # the picture is read from the working directory
 

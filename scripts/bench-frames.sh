@@ -26,8 +26,8 @@ if [[ $# -gt 0 && $1 =~ ^[0-9]+$ ]]; then
 fi
 build=${BUILD_DIR:-build}
 ensure_packages "${BUILD_PACKAGES[@]}" libbenchmark-dev bc
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBRINDLEMOX_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target brindlemox-bench brindlemox-capture >/dev/null
+cmake --preset linux -B "$build" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target brindlemox-bench brindlemox-capture >/dev/null
 builds=("$build" "$@")
 for b in "${builds[@]}"; do
   for f in brindlemox-bench brindlemox-capture pvn_quad.png; do

@@ -28,8 +28,8 @@ if [[ $# -gt 0 && $1 =~ ^[0-9]+$ ]]; then
 fi
 
 bash scripts/build-web.sh >/dev/null
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j2 --target brindlemox-drawcost >/dev/null
+cmake --preset linux >/dev/null
+cmake --build --preset linux -j"$(nproc)" --target brindlemox-drawcost >/dev/null
 versions=("build:build-web" "$@")
 
 work=$(mktemp -d)

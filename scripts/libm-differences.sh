@@ -20,8 +20,8 @@ export NODE_PATH=/usr/share/nodejs
 work=$(mktemp -d /tmp/brindlemox-libm.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j2 --target brindlemox-capture >/dev/null
+cmake --preset linux >/dev/null
+cmake --build --preset linux -j"$(nproc)" --target brindlemox-capture
 
 flags=(-O2 -Wall -Wextra -ffp-contract=off -fno-builtin)
 gcc "${flags[@]}" -shared -fPIC tools/libm/LibmTrace.c -o "$work/libm-trace.so" -ldl

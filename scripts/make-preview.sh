@@ -14,8 +14,8 @@ source scripts/packages.sh
 out=${1:-docs/preview.webp}
 build=${BUILD_DIR:-build}
 ensure_packages "${BUILD_PACKAGES[@]}" ffmpeg webp
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target brindlemox-capture >/dev/null
+cmake --preset linux -B "$build" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target brindlemox-capture >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -1,5 +1,13 @@
-# Sourced by the other scripts: installs Debian packages that are missing.
-# Runs apt-get update only when something has to be installed.
+# Sourced by the other scripts: installs the Debian packages that are missing,
+# adds the package sources that the stages need, and tells whether this
+# machine can run 32-bit programs at all.
+#
+# The package lists are refreshed (apt-get update) only when something has to
+# be installed, and once per set of package sources in a run: test-all.sh
+# exports BRINDLEMOX_RUN_STATE, a folder its stages share, so that a whole run
+# updates once. A failing update does not stop anything by itself: the
+# install is tried with the lists there are, and only a package that really
+# cannot be installed fails, named in a line of ours.
 
 # How to run apt-get and the like as root.
 SUDO=""
@@ -8,43 +16,86 @@ SUDO=""
 # Another apt-get holding the package lock is waited for, not failed on.
 APT_WAIT=(-o DPkg::Lock::Timeout=600)
 
+source "$(dirname "${BASH_SOURCE[0]}")/run-state.sh"
+
+# What the program and its tests need to build on Debian 12 (the SDL backend
+# calls Xlib itself as well).
+BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libx11-dev libspng-dev)
+# Xvfb, xdotool and ImageMagick read the SDL window back in the test suite;
+# xwininfo and xprop (x11-utils) find the message box and the window
+# manager, openbox.
+TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick x11-utils
+               openbox)
+
+# The architectures and source entries that the package lists are made from.
+package_sources_signature() {
+  { dpkg --print-foreign-architectures
+    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources || true
+  } 2>/dev/null | md5sum | cut -d' ' -f1
+}
+
+# apt-get update, unless this run has already updated for these sources.
+# Never fails: a list that cannot be fetched is reported in one line.
+refresh_package_lists() {
+  local signature log
+  signature=$(package_sources_signature)
+  [ "$(run_state_get apt-lists)" = "$signature" ] && return 0
+  echo "Updating the package lists (apt-get update)"
+  log=$(mktemp)
+  if ! $SUDO apt-get "${APT_WAIT[@]}" update -q 2>&1 | tee "$log" ||
+     grep -q '^E: ' "$log"; then
+    echo "packages: apt-get update failed ($(grep -m1 '^E: ' "$log" | cut -c4-));" \
+         "installing with the package lists there are"
+  fi
+  rm -f "$log"
+  run_state_set apt-lists "$signature"
+}
+
+# ensure_packages PACKAGE...: installs those not installed yet. Returns
+# non-zero, with a line naming each package that cannot be installed, when
+# the install fails.
 ensure_packages() {
-  local missing=()
-  local p
+  local missing=() p
   for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
-  if [ "${#missing[@]}" -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    $SUDO apt-get "${APT_WAIT[@]}" update -q
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get "${APT_WAIT[@]}" install -y -q \
-      --no-install-recommends "${missing[@]}"
-  fi
+  [ "${#missing[@]}" -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  refresh_package_lists
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get "${APT_WAIT[@]}" install -y -q \
+    --no-install-recommends "${missing[@]}" && return 0
+  for p in "${missing[@]}"; do
+    local why
+    why=$(LC_ALL=C apt-get install -s -q --no-install-recommends "$p" 2>&1 >/dev/null |
+          grep -m1 -E '^E: ' | cut -c4-)
+    [ -n "$why" ] && echo "packages: cannot install $p: $why" >&2
+  done
+  echo "packages: the install of ${missing[*]} failed" >&2
+  return 1
 }
-
-# What the program and its tests need to build on Debian 12.
-BUILD_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libspng-dev)
-# Xvfb, xdotool and ImageMagick read the SDL window back in the test suite.
-TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick)
 
 # apt-get source needs deb-src entries. They are made from the deb entries
 # the machine already has, so the sources come from the same archive; the
 # security archive is left out, as it does not always serve its sources.
-ensure_source_entries() {
+add_source_entries() {
   if apt-cache showsrc zlib 2>/dev/null | grep -q '^Package: zlib$'; then return; fi
+  if compgen -G '/etc/apt/sources.list.d/brindlemox-deb-src.*' >/dev/null; then return; fi
   echo "Adding deb-src entries for Debian's source packages"
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
     awk -v RS= -v ORS='\n\n' '/^Types: deb\n/ && !/security/ { sub(/^Types: deb\n/, "Types: deb-src\n"); print }' \
       /etc/apt/sources.list.d/debian.sources |
-      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.sources >/dev/null
+      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.sources
   elif grep -qs '^deb ' /etc/apt/sources.list; then
     grep '^deb ' /etc/apt/sources.list | grep -v security | sed 's/^deb /deb-src /' |
-      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.list >/dev/null
+      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.list
   else
     printf 'deb-src http://deb.debian.org/debian bookworm main\n' |
-      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.list >/dev/null
+      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.list
   fi
-  $SUDO apt-get "${APT_WAIT[@]}" update -q
+}
+ensure_source_entries() {
+  add_source_entries
+  refresh_package_lists
 }
 
 # The sources of libspng and zlib, for the builds that make these libraries
@@ -62,3 +113,75 @@ ensure_library_sources() {
   mkdir -p "$sources"
   (cd "$sources" && apt-get source -q libspng zlib)
 }
+
+# 32-bit Windows programs run under 32-bit Wine, which only a kernel that
+# executes 32-bit x86 code can start; some machines' kernels refuse it.
+# probe_32bit_execution answers, once a run, in the run state `exec32`:
+#   yes           the kernel ran the probe program;
+#   no: WHY       the kernel refused it (the only answer that may skip);
+#   fault: WHAT   anything else, a real failure.
+
+# The probe: the smallest 32-bit x86 Linux program, written byte by byte (so
+# that nothing need be installed to make it), which exits with code 0.
+write_32bit_probe() {
+  # ELF header: 32-bit, little-endian, an executable for i386 (3), entry
+  # point 0x08048054, one program header at byte 52.
+  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+  printf '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'
+  printf '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'
+  # One loaded segment: the whole file (93 bytes) at 0x08048000, readable
+  # and executable.
+  printf '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'
+  printf '\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
+  # mov eax, 1 (the exit call); xor ebx, ebx (code 0); int 0x80
+  printf '\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80'
+}
+
+probe_32bit_execution() {
+  [ -n "$(run_state_get exec32)" ] && return
+  local dir rc=0 said
+  dir=$(mktemp -d)
+  write_32bit_probe >"$dir/probe" && chmod +x "$dir/probe"
+  said=$(LC_ALL=C "$dir/probe" 2>&1) || rc=$?
+  rm -rf "$dir"
+  if [ "$rc" -eq 0 ]; then
+    run_state_set exec32 yes
+  elif [ "$rc" -eq 126 ] && [[ "$said" == *"Exec format error"* ]]; then
+    run_state_set exec32 "no: the kernel does not execute 32-bit programs (Exec format error)"
+  else
+    run_state_set exec32 "fault: the 32-bit probe program ended with exit code $rc: $said"
+  fi
+}
+
+# The i386 architecture, for 32-bit Wine, added only where the kernel runs
+# 32-bit programs; the run remembers that it added it, so that it can take it
+# away again when the archive cannot give 32-bit Wine after all.
+add_i386_architecture() {
+  [ "$(dpkg --print-architecture)" = i386 ] && return
+  dpkg --print-foreign-architectures | grep -qx i386 && return
+  probe_32bit_execution
+  [ "$(run_state_get exec32)" = yes ] || return 0
+  echo "Adding the i386 architecture, for 32-bit Wine"
+  $SUDO dpkg --add-architecture i386
+  run_state_set i386-added yes
+}
+
+# Takes the i386 architecture away again, if this run added it.
+remove_added_i386_architecture() {
+  [ "$(run_state_get i386-added)" = yes ] || return 0
+  echo "Removing the i386 architecture this run added"
+  if $SUDO dpkg --remove-architecture i386; then
+    run_state_set i386-added removed
+  else
+    echo "packages: the i386 architecture cannot be taken away again (i386 packages are installed)"
+  fi
+}
+
+# Everything a run's stages take from the archive comes from these sources:
+# the deb-src entries and, where the kernel runs 32-bit code, the i386
+# architecture, added first, so that one apt-get update serves the run.
+prepare_package_sources() {
+  add_source_entries
+  add_i386_architecture
+}
+

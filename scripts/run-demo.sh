@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
+report_unexpected_failures run-demo
 ensure_packages "${BUILD_PACKAGES[@]}"
 cmake --preset demo
 cmake --build --preset demo -j"$(nproc)"

@@ -8,13 +8,13 @@
 # reported). The first report of any sanitizer stops the program with a
 # non-zero exit, so every report fails this script.
 #
-# Usage: scripts/test-sanitizers.sh   (BUILD_DIR overrides build-sanitize)
+# Usage: scripts/test-sanitizers.sh   (the sanitize preset, in build-sanitize/)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 
 started=$SECONDS
-build=${BUILD_DIR:-build-sanitize}
+build=build-sanitize
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 
@@ -35,12 +35,12 @@ export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1:check_initi
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:print_summary=1"
 export LSAN_OPTIONS="report_objects=1"
 
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
 echo "== configure and build ($build)"
-cmake -S . -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DBRINDLEMOX_SANITIZE=ON >"$logs/configure.log" 2>&1 || { cat "$logs/configure.log"; fail "configure"; }
-cmake --build "$build" -j2 >"$logs/build.log" 2>&1 || { tail -40 "$logs/build.log"; fail "build"; }
+cmake --preset sanitize >"$logs/configure.log" 2>&1 || { cat "$logs/configure.log"; fail "configure"; }
+# Each step of the build is shown as it goes: a fresh build takes minutes.
+cmake --build --preset sanitize -j"$(nproc)" 2>&1 | tee "$logs/build.log" |
+  lines_matching '^\[[0-9]+/[0-9]+\]'
+[ "${PIPESTATUS[0]}" -eq 0 ] || { tail -40 "$logs/build.log"; fail "build"; }
 
 # The leak check must be able to see a leak here (it cannot, for instance,
 # where the process may not be traced), or "no leaks" would mean nothing.
@@ -57,11 +57,12 @@ if "$logs/canary" >"$logs/canary.out" 2>&1 || ! grep -q "ERROR: LeakSanitizer" "
 fi
 
 echo "== test suite"
-(cd "$build" && ctest -j2 --output-on-failure --timeout 600) >"$logs/ctest.log" 2>&1
-ctest_rc=$?
+ctest --preset sanitize -j"$(nproc)" 2>&1 | tee "$logs/ctest.log" | lines_matching 'Test +#'
+ctest_rc=${PIPESTATUS[0]}
 summary=$(grep -E "tests passed" "$logs/ctest.log" | tail -1)
 echo "${summary:-no summary}"
 [ $ctest_rc -eq 0 ] || { tail -60 "$logs/ctest.log"; fail "test suite"; }
+report_skipped_tests "sanitizer suite" "$logs/ctest.log"
 
 echo "== whole timeline through the capture tool"
 frame_bytes=$((640 * 480 * 4))

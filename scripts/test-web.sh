@@ -10,19 +10,24 @@
 #      (tests/web/PageTest.py): changing frames, the frame rate in the title,
 #      the canvas holding the capture tool's frame, one frame per animation
 #      frame, Escape and the close button ending the show in order, a missing
-#      picture, a device that cannot be made.
+#      picture, a device that cannot be made, the canvas's size and place at
+#      1920x1080 (device pixel ratios 1 and 2) and on a 390x844 phone with
+#      screenshots of it enlarged by nearest pixel, fullscreen by button and
+#      by F with Escape leaving it first, Play again, and the page as shipped
+#      keeping no record for the tests (they watch a page built for them);
+#   4. the web bundle Brindlemox-VERSION-web.zip: SHA256SUMS checks it, it
+#      holds one folder with the page, its files and LICENSE.txt and
+#      README.txt, and unpacked into an empty folder and served as it is by
+#      a plain static server on 127.0.0.1 it plays the show in Chromium
+#      (tests/web/PageTest.py, with the page tests of 3).
 # Installs what it needs with apt-get first. Exits non-zero on the first
 # failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
+report_unexpected_failures web
 
-start=$SECONDS
-step() { echo "=== web: $* ($((SECONDS - start)) s)"; }
-fail() {
-  echo "web: FAILED: $*" >&2
-  exit 1
-}
+stage_messages web
 
 # Debian's own python, which has Debian's selenium.
 PYTHON=/usr/bin/python3
@@ -31,10 +36,10 @@ step "packages"
 ensure_packages "${BUILD_PACKAGES[@]}" "${WEB_TEST_PACKAGES[@]}"
 
 step "building for the web"
-bash scripts/build-web.sh >/dev/null
+bash scripts/build-web.sh
 step "building the Linux capture tool"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j2 --target brindlemox-capture >/dev/null
+cmake --preset linux >/dev/null
+cmake --build --preset linux -j"$(nproc)" --target brindlemox-capture
 
 work=$(mktemp -d /tmp/brindlemox-web.XXXXXX)
 pids=()
@@ -56,8 +61,8 @@ audit() {  # FILES... : prints each match in our code
 # The check must see such a conversion where there is one.
 printf 'unsigned Convert(double d) { return static_cast<unsigned>(d); }\n' >"$work/canary.cpp"
 [ -n "$(audit "$work/canary.cpp")" ] || fail "the conversion check does not see a conversion"
-found=$(audit effects/*.cpp framework/*.cpp shell/*.cpp math/*.cpp platform/web/*.cpp \
-              platform/headless/*.cpp tools/capture/*.cpp)
+found=$(audit effects/*.cpp framework/*.cpp shell/*.cpp math/*.cpp platform/*.cpp \
+              platform/web/*.cpp platform/headless/*.cpp tools/capture/*.cpp)
 [ -z "$found" ] || fail "floating-point values converted straight to unsigned integers:
 $found"
 
@@ -73,8 +78,8 @@ compare_captures() {  # FPS SEED
   local web_pid=$!
   pids=("$linux_pid" "$web_pid")
   local compared=0 linux_result=0 web_result=0
-  "$PYTHON" scripts/compare-frames.py "$work/linux.raw" "$work/web.raw" | tail -5 |
-    sed "s/^/$label: /" || compared=$?
+  "$PYTHON" scripts/compare-frames.py --label "$label" "$work/linux.raw" "$work/web.raw" |
+    sed -u "s/^/$label: /" || compared=$?
   wait "$linux_pid" || linux_result=$?
   wait "$web_pid" || web_result=$?
   pids=()
@@ -86,16 +91,34 @@ for seed in 1 4242; do
   for fps in 60 1000; do compare_captures "$fps" "$seed"; done
 done
 
-step "the page in Chromium"
+step "the web bundle"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-web/CMakeCache.txt)
+bundle=Brindlemox-$version-web
+[ "$(awk '{ print $2 }' build-web/SHA256SUMS)" = "$bundle.zip" ] ||
+  fail "build-web/SHA256SUMS does not list $bundle.zip alone"
+(cd build-web && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not check $bundle.zip"
+mkdir "$work/bundle"
+(cd "$work/bundle" && cmake -E tar xf "$OLDPWD/build-web/$bundle.zip") || fail "cannot unpack $bundle.zip"
+[ "$(ls "$work/bundle")" = "$bundle" ] || fail "$bundle.zip does not hold one folder $bundle"
+[ "$(cd "$work/bundle/$bundle" && find . | sort | tr '\n' ' ')" = \
+  ". ./LICENSE.txt ./README.txt ./brindlemox.js ./brindlemox.wasm ./index.html ./pvn_quad.png " ] ||
+  fail "$bundle holds $(cd "$work/bundle/$bundle" && find . | sort | tr '\n' ' ')"
+for file in index.html brindlemox.js brindlemox.wasm pvn_quad.png; do
+  cmp -s "$work/bundle/$bundle/$file" "build-web/$file" || fail "$bundle/$file is not the build's"
+done
+cmp -s "$work/bundle/$bundle/LICENSE.txt" LICENSE || fail "$bundle/LICENSE.txt is not LICENSE"
+
+step "the page in Chromium, and the bundle from a plain static server"
 # The capture tool's frame at 7000 ms (frame 421 at 60 fps), when the tile
 # zoom shows the whole picture, with the picture and without it.
 (cd build && ./brindlemox-capture --frames 421 --raw >"$work/picture.raw") ||
   fail "no reference frame"
+# The tool alone in a folder, where it finds no picture, asked for black tiles.
 mkdir "$work/nopicture"
-capture_tool="$PWD/build/brindlemox-capture"
-(cd "$work/nopicture" && "$capture_tool" --frames 421 --raw \
+cp build/brindlemox-capture "$work/nopicture/"
+(cd "$work/nopicture" && ./brindlemox-capture --allow-missing-picture --frames 421 --raw \
    >"$work/black.raw" 2>/dev/null) || fail "no reference frame without the picture"
-"$PYTHON" tests/web/PageTest.py build-web "$work/picture.raw" "$work/black.raw" ||
-  fail "the page tests"
+"$PYTHON" tests/web/PageTest.py build-web "$work/picture.raw" "$work/black.raw" \
+  "$work/bundle/$bundle" || fail "the page tests"
 
 step "all web checks passed"

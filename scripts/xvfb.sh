@@ -1,13 +1,60 @@
 # Sourced by the scripts and tests that need a display: start_xvfb WORK
-# [DEPTH] starts a virtual X server of its own (1280x1024, 24-bit colour
-# unless DEPTH says otherwise, no TCP), records its display number in
-# WORK/display, exports DISPLAY and keeps the server's process id in
-# xvfb_pid. Returns non-zero when the server did not start within 10 s.
+# [DEPTH [SIZE]] starts a virtual X server of its own (24-bit colour and
+# 1280x1024 unless DEPTH and SIZE, WIDTHxHEIGHT, say otherwise; no TCP),
+# records its display number in WORK/display, exports DISPLAY and keeps the
+# server's process id in xvfb_pid. Returns non-zero when the server did not
+# start within 10 s.
 start_xvfb() {
-  local work=$1 depth=${2:-24}
-  Xvfb -displayfd 3 -screen 0 "1280x1024x$depth" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  local work=$1 depth=${2:-24} size=${3:-1280x1024}
+  Xvfb -displayfd 3 -screen 0 "${size}x$depth" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || return 1
   export DISPLAY=":$(cat "$work/display")"
+}
+
+# await_exit PID: waits up to 30 s for the process PID, a child of this
+# shell, to end, and sets exit_code to its exit code. Returns 1 when it still
+# runs then (it is left running).
+await_exit() {
+  local pid=$1
+  exit_code=""
+  for _ in $(seq 300); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      exit_code=0
+      wait "$pid" || exit_code=$?
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# press_escape WINDOW PID: focuses the window and presses Escape as a user
+# does, then waits up to 30 s for the process PID, a child of this shell, to
+# end. Sets escape_exit_code to its exit code. Returns 1 when the window
+# could not be focused, 2 when the process did not end (it is left running).
+press_escape() {
+  local window=$1 pid=$2
+  escape_exit_code=""
+  xdotool windowfocus "$window" || return 1
+  sleep 0.3
+  xdotool key Escape
+  await_exit "$pid" || return 2
+  escape_exit_code=$exit_code
+}
+
+# start_window_manager WORK: starts openbox on DISPLAY, with its own empty
+# configuration folder, keeping its process id in wm_pid, and waits until it
+# manages the screen (wmctrl sees it). Returns non-zero, with what openbox
+# said, when it did not within 30 s. Windows then have frames, can be
+# maximised, and go fullscreen through the window manager, as on a desktop.
+start_window_manager() {
+  local work=$1
+  mkdir -p "$work/wm-config"
+  XDG_CONFIG_HOME=$work/wm-config openbox --sm-disable >"$work/wm.log" 2>&1 &
+  wm_pid=$!
+  for _ in $(seq 300); do wmctrl -m >/dev/null 2>&1 && return 0; sleep 0.1; done
+  cat "$work/wm.log"
+  return 1
 }

@@ -11,6 +11,7 @@
 // set-up; each effect's own clock starts at its first frame.
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include "effects/MetaballEffect.h"
 #include "effects/PlasmaEffect.h"
@@ -30,11 +31,23 @@ struct TimeWindow {
 constexpr TimeWindow kTimeline[kEffectCount] = {
     {0, 8000}, {8000, 16000}, {16000, 26000}, {26000, 0xFFFFFFFFu}};
 
-void ReportDeviceFailure() {
+// The device could not be made, for the reason given (null when it gave
+// none): one line on standard error with the box's words and the reason,
+// which the box does not show, then the box. The line comes first, so that
+// it stands there while the box waits, and also where no box can be shown.
+// Before the box the exit code becomes 1: while it is up the user may close
+// the window, whose WM_DESTROY posts the exit code there and then.
+void FailSetup(const char* reason) {
   constexpr char kText[] = "Could not initialize graphics subsystem";
   constexpr char kCaption[] = "QelGFX Fatal Error";
-  if (!platform::ShowErrorMessageBox(kText, kCaption))
+  shell.device = nullptr;
+  shell.exitCode = 1;
+  if (reason != nullptr)
+    std::fprintf(stderr, "%s: %s (%s)\n", kCaption, kText, reason);
+  else
     std::fprintf(stderr, "%s: %s\n", kCaption, kText);
+  platform::ShowErrorMessageBox(kText, kCaption);
+  platform::PostWindowMessage(shell.mainWindow, platform::WM_CLOSE, 0, 0);
 }
 
 }  // namespace
@@ -45,13 +58,11 @@ bool SetupDemo() {
 
   try {
     shell.device = new QelGFX(640, 480, 32, 2, 2);
+  } catch (const std::exception& failure) {
+    FailSetup(failure.what());
+    return false;
   } catch (...) {
-    shell.device = nullptr;
-    // Before the box: while it is up the user may close the window, whose
-    // WM_DESTROY posts the exit code there and then.
-    shell.exitCode = 1;
-    ReportDeviceFailure();
-    platform::PostWindowMessage(shell.mainWindow, platform::WM_CLOSE, 0, 0);
+    FailSetup(nullptr);
     return false;
   }
   backBuffer = shell.device->backBuffer;

@@ -46,6 +46,8 @@ TEST(CaptureOptions, DefaultsAreSixtyFpsSeedOneAndThirtySeconds) {
   EXPECT_EQ(o.durationMs, 30000u);
   EXPECT_TRUE(o.raw);
   EXPECT_TRUE(o.frames.empty());
+  EXPECT_TRUE(o.picture.empty());
+  EXPECT_FALSE(o.allowMissingPicture);
 }
 
 TEST(CaptureOptions, AcceptsTheWholeRangeOfEachValue) {
@@ -55,6 +57,10 @@ TEST(CaptureOptions, AcceptsTheWholeRangeOfEachValue) {
   EXPECT_EQ(Parsed({"--seed", "4294967295", "--raw"}).seed, 4294967295u);
   EXPECT_EQ(Parsed({"--duration", "1", "--out", "d"}).durationMs, 1u);
   EXPECT_EQ(Parsed({"--out", "frames"}).outDir, "frames");
+  const CaptureOptions picture =
+      Parsed({"--picture", "some where/p.png", "--allow-missing-picture", "--raw"});
+  EXPECT_EQ(picture.picture, "some where/p.png");
+  EXPECT_TRUE(picture.allowMissingPicture);
 }
 
 // Each refusal starts with what is wrong; the tool prints it with the usage
@@ -76,6 +82,11 @@ TEST(CaptureOptions, RefusesEveryBadOptionOrValueSayingWhatIsWrong) {
       {{"--out", ""}, "--out needs a directory"},
       {{"--out", "d", "--out", "d"}, "--out given twice"},
       {{"--raw", "--raw"}, "--raw given twice"},
+      {{"--raw", "--picture"}, "--picture needs a value"},
+      {{"--raw", "--picture", ""}, "--picture needs a file"},
+      {{"--picture", "a.png", "--raw", "--picture", "b.png"}, "--picture given twice"},
+      {{"--allow-missing-picture", "--raw", "--allow-missing-picture"},
+       "--allow-missing-picture given twice"},
       {{}, "give exactly one of --out DIR and --raw"},
       {{"--fps", "30"}, "give exactly one of --out DIR and --raw"},
       {{"--out", "d", "--raw"}, "give exactly one of --out DIR and --raw"},
@@ -104,6 +115,20 @@ TEST(CaptureOptions, RefusesEveryBadOptionOrValueSayingWhatIsWrong) {
     for (const char* value : v.values)
       EXPECT_EQ(Refusal({v.option, value, "--out", "d"}), v.says)
           << v.option << " [" << value << "]";
+}
+
+TEST(CaptureOptions, HelpAndVersionEndTheParsingAndNeedNoOutput) {
+  EXPECT_TRUE(Parsed({"--help"}).help);
+  EXPECT_TRUE(Parsed({"-h"}).help);
+  const CaptureOptions version = Parsed({"--version"});
+  EXPECT_TRUE(version.version);
+  EXPECT_FALSE(version.help);
+  // What follows is not looked at; what comes before still is.
+  const CaptureOptions o = Parsed({"--fps", "30", "--version", "--bogus", "--raw", "--raw"});
+  EXPECT_TRUE(o.version);
+  EXPECT_EQ(o.fps, 30u);
+  EXPECT_EQ(Refusal({"--bogus", "--help"}), "unknown option '--bogus'");
+  EXPECT_EQ(Refusal({"--fps", "0", "--version"}), "--fps must be a whole number from 1 to 1000");
 }
 
 TEST(CaptureFrames, DurationCountsTheFramesThatStartBeforeIt) {

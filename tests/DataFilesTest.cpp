@@ -12,41 +12,15 @@
 
 #include "effects/TileZoomEffect.h"
 #include "framework/DataFiles.h"
-#include "framework/PngFile.h"
-#include "tests/ScratchDirectory.h"
+#include "tests/InstalledTree.h"
 #include "tests/ShellHarness.h"
+#include "tools/png/PngWriter.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr char kName[] = "pvn_quad.png";
-
-// An installed tree under a fresh temporary folder, made of PREFIX/bin,
-// PREFIX/share/brindlemox and a working directory of its own, which is the
-// process's working directory for the scope.
-class InstalledTree {
- public:
-  InstalledTree() : saved(fs::current_path()) {
-    for (const fs::path& folder : {Work(), Bin(), Share()}) fs::create_directories(folder);
-    fs::current_path(Work());
-  }
-  ~InstalledTree() { fs::current_path(saved); }
-  InstalledTree(const InstalledTree&) = delete;
-  InstalledTree& operator=(const InstalledTree&) = delete;
-
-  fs::path Work() const { return root / "work"; }
-  fs::path Bin() const { return root / "prefix" / "bin"; }
-  fs::path Share() const { return root / "prefix" / "share" / "brindlemox"; }
-  // Bin() as ProgramDirectory() gives it: with the separator at the end.
-  std::string ProgramDirectory() const { return (Bin() / "").string(); }
-
-  const ScratchDirectory scratch;
-  const fs::path& root = scratch.path;
-
- private:
-  const fs::path saved;
-};
 
 // A one-pixel picture of one colour.
 void WritePicture(const fs::path& file, uint32_t colour) {
@@ -85,7 +59,9 @@ TEST(DataFiles, TheWorkingDirectoryComesFirstThenBesideTheProgramThenTheShareFol
     const std::string found = LocateDataFile(kName);
     if (c.found == kNowhere) {
       EXPECT_EQ(found, kName);
+      EXPECT_EQ(FindDataFile(kName, tree.ProgramDirectory()), "");
     } else {
+      EXPECT_EQ(FindDataFile(kName, tree.ProgramDirectory()), found);
       EXPECT_TRUE(SameFile(found, folders[c.found] / kName)) << found;
     }
   }
@@ -106,6 +82,22 @@ TEST(DataFiles, ABrokenFileInTheWorkingDirectoryIsNotPassedOver) {
   fs::create_symlink("nowhere.png", kName);
   EXPECT_EQ(LocateDataFile(kName), kName);
 #endif
+  ShellHarness::Fresh();
+}
+
+// The capture tool names the picture it has chosen: that file is read,
+// whatever lies in the places, until the choice is taken back.
+TEST(DataFiles, AFileTheDriverChoseIsTakenUntilTheChoiceIsTakenBack) {
+  ShellHarness::Fresh();
+  InstalledTree tree;
+  platform::headless::SetProgramDirectory(tree.ProgramDirectory());
+  WritePicture(tree.Share() / kName, 0x123456);
+  const std::string chosen = (tree.root / "chosen.png").string();
+  UseDataFile(kName, chosen);
+  EXPECT_EQ(LocateDataFile(kName), chosen);
+  EXPECT_EQ(LocateDataFile("other.png"), "other.png");
+  UseDataFile(kName, "");
+  EXPECT_TRUE(SameFile(LocateDataFile(kName), tree.Share() / kName));
   ShellHarness::Fresh();
 }
 

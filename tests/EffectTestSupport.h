@@ -61,12 +61,15 @@ struct Section {
   }
 };
 
-// Plays the program through the capture tool and keeps the listed frames.
+// Plays the program through the capture tool and keeps the listed frames;
+// with `picture` the tile zoom reads that file.
 inline std::map<uint64_t, std::vector<uint32_t>> CaptureScreens(
-    const std::vector<uint64_t>& frames, uint32_t fps = 60, uint32_t seed = 1) {
+    const std::vector<uint64_t>& frames, uint32_t fps = 60, uint32_t seed = 1,
+    const std::string& picture = "") {
   CaptureOptions options;
   options.fps = fps;
   options.seed = seed;
+  options.picture = picture;
   options.raw = true;
   for (uint64_t k : frames) options.frames.push_back({k, k});
   std::map<uint64_t, std::vector<uint32_t>> screens;

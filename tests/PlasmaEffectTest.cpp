@@ -153,7 +153,8 @@ TEST_F(PlasmaEffectTest, EqualElapsedTimesGiveIdenticalSurfaces) {
 }
 
 TEST_F(PlasmaEffectTest, SurfaceIsPageLockedLockedPerFrameAndReleasedAtDestruction) {
-  const int id = effect->surface->Id();
+  const int id = Ledger().IdOf(effect->surface);
+  ASSERT_NE(Ledger().Find(id), nullptr);
   EXPECT_EQ(Ledger().Find(id)->pageLocks, 1);
   RenderAt(50);  // two frames
   EXPECT_EQ(Ledger().Find(id)->locks, 2);

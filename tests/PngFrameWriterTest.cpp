@@ -14,6 +14,7 @@
 #include "framework/PngFile.h"
 #include "tests/ScratchDirectory.h"
 #include "tools/capture/PngFrameWriter.h"
+#include "tools/png/PngWriter.h"
 
 namespace fs = std::filesystem;
 
@@ -117,7 +118,9 @@ TEST(PngFrameWriter, AFrameThatCannotBeWrittenIsNamedAndNothingAfterItIsWritten)
     EXPECT_EQ(error.rfind("cannot write " + blocked + ": ", 0), 0u) << error;
     EXPECT_GT(error.size(), ("cannot write " + blocked + ": ").size()) << error;
     for (uint64_t j = 1; j <= 4; ++j) EXPECT_TRUE(fs::is_regular_file(PngFramePath(dir.path.string(), j))) << j;
-    for (uint64_t j = 6; j <= 20; ++j) EXPECT_FALSE(fs::exists(PngFramePath(dir.path.string(), j))) << j;
+    // Nothing else at all: no later frame, and no part of frame 5's file
+    // under another name.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 5);
     // Once failed, it stays failed, with the same error.
     std::string again;
     const std::vector<uint32_t> pixels = FramePixels(k);
@@ -125,6 +128,28 @@ TEST(PngFrameWriter, AFrameThatCannotBeWrittenIsNamedAndNothingAfterItIsWritten)
     EXPECT_EQ(again, error);
     EXPECT_FALSE(writer.Finish(again));
   }
+}
+
+// A capture into a folder that holds an earlier one: each frame's file is
+// replaced by the new frame, and nothing else is left there.
+TEST(PngFrameWriter, AFrameWrittenAgainReplacesItsFile) {
+  ScratchDirectory dir;
+  for (uint64_t offset : {0u, 100u}) {
+    PngFrameWriter writer(dir.path.string(), 2, 4);
+    std::string error;
+    for (uint64_t k = 1; k <= 3; ++k) {
+      const std::vector<uint32_t> pixels = FramePixels(k + offset);
+      ASSERT_TRUE(writer.Write(k, pixels.data(), kWidth, kHeight, error)) << error;
+    }
+    ASSERT_TRUE(writer.Finish(error)) << error;
+  }
+  for (uint64_t k = 1; k <= 3; ++k) {
+    DecodedPicture picture;
+    std::string reason;
+    ASSERT_TRUE(DecodePngFile(PngFramePath(dir.path.string(), k).c_str(), picture, reason)) << reason;
+    EXPECT_TRUE(picture.pixels == FramePixels(k + 100)) << k;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 3);
 }
 
 // A disk that fills up while the file is written fails the write, with the

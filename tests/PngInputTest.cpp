@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/PngFile.h"
 #include "framework/QelGFX.h"
 #include "platform/headless/HeadlessControl.h"
+#include "tools/png/PngWriter.h"
 #include "tools/pngforge/Corpus.h"
 #include "tools/pngforge/PngForge.h"
 

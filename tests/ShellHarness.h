@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <functional>
 
-#include "framework/Surface.h"
 #include "platform/headless/HeadlessControl.h"
 #include "shell/DemoShell.h"
 #include "shell/ShellState.h"
+#include "tests/TestObserver.h"
 
 struct ShellHarness {
   ShellHarness() { Fresh(); }
@@ -21,6 +21,7 @@ struct ShellHarness {
     platform::headless::Reset();
     ResetShellState();
     Ledger().Clear();
+    SetWindowDestroyedHook({});
   }
 
   struct Input {

@@ -16,6 +16,12 @@ const ShellHarness::Input kEscape{platform::WM_KEYDOWN, platform::VK_ESCAPE};
 const ShellHarness::Input kCloseButton{platform::WM_CLOSE, 0};
 const ShellHarness::Input kAltF4{platform::WM_SYSKEYDOWN, platform::VK_F4};
 
+// The box's caption and text, then the reason the device threw with when the
+// headless presenter is made to fail.
+constexpr char kDeviceFailureLine[] =
+    "QelGFX Fatal Error: Could not initialize graphics subsystem "
+    "(cannot present: cannot present (simulated))\n";
+
 // What the shut-down looked like from inside DestroyWindow.
 struct StopSnapshot {
   bool seen = false;
@@ -49,7 +55,7 @@ class ShellTest : public ::testing::Test {
   void CheckOrderlyStop(ShellHarness::Input input, uint32_t frames = 5,
                         std::function<uint64_t(uint32_t)> msOfFrame = {}) {
     StopSnapshot snapshot;
-    headless::SetDestroyHook([&] {
+    SetWindowDestroyedHook([&] {
       snapshot.seen = true;
       snapshot.runState = shell.runState;
       snapshot.devicesDestroyed = Ledger().devicesDestroyed;
@@ -76,7 +82,7 @@ class ShellTest : public ::testing::Test {
 TEST_F(ShellTest, WindowIsTheCentredQelWinWindowNamedBrindlemox) {
   headless::SetScreenSize(1920, 1080);
   harness.Run(1, kEscape);
-  const headless::WindowRecordView& w = headless::MainWindow();
+  const platform::WindowRecord& w = headless::MainWindow();
   EXPECT_EQ(w.className, "QelWin");
   EXPECT_EQ(w.style, 0x00CA0000u);
   EXPECT_EQ(w.x, 640);
@@ -106,16 +112,22 @@ TEST_F(ShellTest, EscapeTheCloseButtonAndAltF4EachStopInOrderAndExitWithZero) {
   }
 }
 
-TEST_F(ShellTest, OtherKeysOnlyGetTheDefaultHandling) {
+// The default handling of F11 and Alt+Enter switches the window to
+// fullscreen and back; the show goes on meanwhile.
+TEST_F(ShellTest, OtherKeysOnlyGetTheDefaultHandlingWhereF11AndAltEnterToggleFullscreen) {
   uint32_t polls = 0;
   headless::SetIdleHook([&] {
     ++polls;
     headless::SetPerformanceCounter(polls * 1000);
     if (polls == 3) headless::PostInput(platform::WM_KEYDOWN, 'A', 0);
-    if (polls == 6) headless::PostInput(platform::WM_KEYDOWN, platform::VK_ESCAPE, 0);
+    if (polls == 4) headless::PostInput(platform::WM_KEYDOWN, platform::VK_F11, 0);
+    if (polls == 5) headless::PostInput(platform::WM_SYSKEYDOWN, platform::VK_RETURN, 0);
+    if (polls == 6) headless::PostInput(platform::WM_KEYDOWN, platform::VK_RETURN, 0);
+    if (polls == 8) headless::PostInput(platform::WM_KEYDOWN, platform::VK_ESCAPE, 0);
   });
   EXPECT_EQ(DemoMain(nullptr, nullptr, "", platform::SW_SHOWDEFAULT), 0);
-  EXPECT_EQ(shell.frameCount, 4u);
+  EXPECT_EQ(shell.frameCount, 3u);  // polls 1, 2 and 7 found the queue empty
+  EXPECT_EQ(headless::FullscreenToggles(), 2);
 }
 
 TEST_F(ShellTest, FailingDeviceShowsOneBoxDrawsNothingAndExitsWithOne) {
@@ -134,14 +146,27 @@ TEST_F(ShellTest, FailingDeviceShowsOneBoxDrawsNothingAndExitsWithOne) {
   EXPECT_EQ(Ledger().devicesConstructed, 0);
 }
 
-TEST_F(ShellTest, WithoutAMessageBoxTheFailureGoesToStderr) {
+// The box does not say why the device failed: one line on standard error
+// does, already there while the box is up, and nothing follows it.
+TEST_F(ShellTest, FailingDeviceGivesItsReasonInOneLineBeforeTheBox) {
+  headless::FailPresenter(true);
+  std::string saidBeforeTheBox = "(no box)";
+  headless::SetMessageBoxHook([&] {
+    saidBeforeTheBox = testing::internal::GetCapturedStderr();
+    testing::internal::CaptureStderr();
+  });
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(harness.Run(5, kEscape), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(saidBeforeTheBox, kDeviceFailureLine);
+}
+
+TEST_F(ShellTest, WithoutAMessageBoxTheFailureAndItsReasonGoToStderr) {
   headless::FailPresenter(true);
   headless::FailMessageBoxes(true);
   testing::internal::CaptureStderr();
   EXPECT_EQ(harness.Run(5, kEscape), 1);
-  const std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_NE(said.find("QelGFX Fatal Error"), std::string::npos) << said;
-  EXPECT_NE(said.find("Could not initialize graphics subsystem"), std::string::npos) << said;
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), kDeviceFailureLine);
 }
 
 TEST_F(ShellTest, WithoutAWindowTheProgramSaysSoAndExitsWithOne) {

@@ -11,6 +11,7 @@
 #include "framework/PngFile.h"
 #include "tests/EffectTestSupport.h"
 #include "tools/picture/Picture.h"
+#include "tools/png/PngWriter.h"
 
 namespace fs = std::filesystem;
 

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/web/AnimationFrameTurns.h"
+#include "platform/web/PageConversions.h"
 
 namespace {
 
@@ -21,29 +23,52 @@ using platform::web::AnimationFrameTurns;
 
 platform::WindowHandle const kWindow = reinterpret_cast<platform::WindowHandle>(0x10);
 
-// The shell's loop as RunMessageLoop runs it: a message is handled, an empty
-// poll draws a frame. What happens is written down as "wait" (an animation
-// frame waited for), "frame" and the numbers of the messages handled.
+// The shell's loop as RunMessageLoop runs it, on a poll as the emulated
+// window's: a message is handled, an empty poll draws a frame, and the poll
+// calls the web backend's pump whenever the queue is empty. What happens is
+// written down as "wait" (an animation frame waited for), "frame" and the
+// numbers of the messages handled.
 class TurnsTest : public ::testing::Test {
  protected:
-  platform::EmulatedMessageQueue queue;
+  std::deque<Message> queue;
+  std::vector<uint32_t> arrived;             // the page's input, not taken yet
   AnimationFrameTurns turns;
   std::vector<std::string> events;
   std::function<void()> onWait;              // input that arrives while waiting
   std::function<void(uint32_t)> onMessage;   // what handling a message posts
   std::function<void()> onFrame;             // what drawing a frame posts
 
-  void Post(uint32_t message) { queue.Post(kWindow, message, 0, 0); }
+  // The program posts a message.
+  void Post(uint32_t message) { queue.push_back({kWindow, message, 0, 0}); }
+  // Input arrives in the page.
+  void Arrive(uint32_t message) { arrived.push_back(message); }
+
+  // The backend's side of the pump: the input that arrived, posted.
+  bool TakeInput() {
+    for (uint32_t message : arrived) Post(message);
+    const bool any = !arrived.empty();
+    arrived.clear();
+    return any;
+  }
+
+  bool Poll(Message& message) {
+    if (queue.empty()) {
+      turns.Pump([this] { return TakeInput(); }, [this] {
+        events.push_back("wait");
+        if (onWait) onWait();
+      });
+    }
+    if (queue.empty()) return false;
+    message = queue.front();
+    queue.pop_front();
+    return true;
+  }
 
   // Runs `polls` polls of the loop, or until WM_QUIT.
   void Run(int polls) {
     for (int i = 0; i < polls; ++i) {
       Message m;
-      const bool taken = turns.Take(queue, m, [] {}, [this] {
-        events.push_back("wait");
-        if (onWait) onWait();
-      });
-      if (taken) {
+      if (Poll(m)) {
         events.push_back(std::to_string(m.message));
         if (m.message == WM_QUIT) return;
         if (onMessage) onMessage(m.message);
@@ -68,8 +93,8 @@ TEST_F(TurnsTest, InputThatArrivesWhileWaitingIsHandledBeforeThatTurnsFrame) {
   int waits = 0;
   onWait = [&] {
     if (++waits == 1) {
-      Post(WM_KEYDOWN);
-      Post(200);
+      Arrive(WM_KEYDOWN);
+      Arrive(200);
     }
   };
   Run(5);
@@ -95,9 +120,9 @@ TEST_F(TurnsTest, WhatHandlingAndDrawingPostIsTakenInTheSameTurnWithoutASecondFr
 
 TEST_F(TurnsTest, TheLoopEndsAtQuitWithinTheTurnThatPostedIt) {
   Run(1);  // the first frame
-  onWait = [&] { Post(WM_CLOSE); };
+  onWait = [&] { Arrive(WM_CLOSE); };
   onMessage = [&](uint32_t message) {
-    if (message == WM_CLOSE) queue.PostQuit(0);
+    if (message == WM_CLOSE) queue.push_back({nullptr, WM_QUIT, 0, 0});
   };
   Run(10);
   EXPECT_EQ(events, (std::vector<std::string>{"frame", "wait", "16", "18"}));

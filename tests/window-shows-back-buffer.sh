@@ -7,13 +7,20 @@
 # colour on a 16-bit one. A wrong channel order, a lost bit, an offset or a
 # scaled picture all fail. Then the program must end cleanly on SIGTERM.
 #
+# With "texture" as third argument the program presents through SDL's
+# renderer and its streaming texture, as with graphics hardware (chosen by
+# naming the renderer, SDL_RENDER_DRIVER=opengl, which Xvfb draws with Mesa's
+# software OpenGL), on a 24-bit screen only; tests/window-fullscreen.sh checks
+# that the window then really is an OpenGL one.
+#
 # Run by ctest from the build directory (the picture is read from there):
-#   window-shows-back-buffer.sh PROGRAM CAPTURE_TOOL
+#   window-shows-back-buffer.sh PROGRAM CAPTURE_TOOL [texture]
 # Exits 77 (skipped) when Xvfb, xdotool or ImageMagick is missing. With KEEP
 # set, the pictures are kept for a look.
 set -uo pipefail
 program=$1
 capture=$2
+path=${3:-surface}
 source "$(dirname "$0")/../scripts/xvfb.sh"
 
 for tool in Xvfb xdotool import identify compare; do
@@ -43,7 +50,8 @@ expected="$work/expected/frame_000008.png"
 check_depth() {
   local depth=$1 fuzz=$2
   start_xvfb "$work" "$depth" || fail "Xvfb did not start"
-  unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+  unset WAYLAND_DISPLAY SDL_VIDEODRIVER SDL_RENDER_DRIVER
+  [ "$path" = texture ] && export SDL_RENDER_DRIVER=opengl
 
   # Built with the sanitizers, the program still stops at their first
   # report; but at exit the leak check finds what D-Bus and the OpenGL
@@ -94,6 +102,10 @@ check_depth() {
 
 # 24 bits: the window surface is 0x00RRGGBB itself, and must match exactly.
 check_depth 24 0
+if [ "$path" = texture ]; then
+  echo "PASSED: the window showed the captured frame through the texture, exactly"
+  exit 0
+fi
 # 16 bits: SDL converts to 5, 6 and 5 bits; every pixel within that rounding
 # (at most 11 of 255 in red and blue, 3 in green), while a wrong channel
 # order or offset is far off.

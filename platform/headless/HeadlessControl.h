@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/EmulatedWindow.h"
 #include "platform/Platform.h"
 
 namespace platform::headless {
@@ -20,19 +21,10 @@ struct MessageBoxRecord {
   std::string caption;
 };
 
-struct WindowRecordView {
-  std::string className;
-  std::string title;
-  uint32_t style = 0;
-  int x = 0, y = 0, width = 0, height = 0;
-  int showCommand = -1;
-  bool updated = false;
-  bool destroyed = false;
-};
-
-// Everything back to its starting state: no window, no queued messages,
-// counter 0 at 1,000,000 ticks a second, tick count 0, screen 1024x768,
-// nothing recorded, no failures injected, no hooks, no program directory.
+// Everything back to its starting state: no window class, no window, no
+// queued messages, counter 0 at 1,000,000 ticks a second, tick count 0,
+// screen 1024x768, nothing recorded, no failures injected, no hooks, no
+// program directory.
 void Reset();
 
 void SetPerformanceCounter(int64_t count);
@@ -47,7 +39,7 @@ void FailMessageBoxes(bool fail);
 
 // What ProgramDirectory() returns. Empty by default, so that the program
 // finds its data files in the working directory only, wherever the driver's
-// own file lies (the capture tool reads the picture there alone).
+// own file lies.
 void SetProgramDirectory(std::string directory);
 
 // Input as a user would give it: a message queued for the main window.
@@ -61,21 +53,19 @@ void SetIdleHook(std::function<void()> hook);
 void SetPresentHook(
     std::function<void(const uint32_t* pixels, int width, int height)> hook);
 
-// Called when a window is destroyed, before WM_DESTROY is sent.
-void SetDestroyHook(std::function<void()> hook);
-
 // Called while a message box is up, as the user could act meanwhile: a
 // Win32 message box runs its own message loop, which dispatches to the
 // program's window whatever the user does to it.
 void SetMessageBoxHook(std::function<void()> hook);
 
-// What the program did.
-bool HasWindow();
-const WindowRecordView& MainWindow();
+// What the program did. MainWindow is the window made last, once there is
+// one.
+const WindowRecord& MainWindow();
 const std::vector<std::string>& TitleHistory();
 const std::vector<MessageBoxRecord>& MessageBoxes();
 uint64_t PresentedFrames();
-bool PresenterOpen();
-int RegisteredClasses();
+// How often the window was asked to switch between fullscreen and its own
+// size (the window itself stays as it is: there is no screen).
+int FullscreenToggles();
 
 }  // namespace platform::headless

@@ -11,49 +11,31 @@
 // the browser's next animation frame, takes in the input that arrived
 // meanwhile, and begins the next turn. The loop itself, its order and its
 // states are those of every other backend; only the waiting happens inside the
-// poll.
+// poll, in the backend's pump (EmulatedWindow.h), which the poll calls
+// whenever the queue is empty.
 #pragma once
-
-#include <cstdint>
-
-#include "platform/EmulatedDefaults.h"
-#include "platform/Platform.h"
 
 namespace platform::web {
 
 class AnimationFrameTurns {
  public:
-  // PeekNextMessage's work: the next message, or false when the loop is to
-  // draw (or idle) in this turn. `refill` posts the input that arrived since
-  // it last ran; `waitForFrame` returns at the next animation frame.
-  template <typename Refill, typename WaitForFrame>
-  bool Take(EmulatedMessageQueue& queue, Message& message, Refill refill,
-            WaitForFrame waitForFrame) {
-    if (queue.Take(message, refill)) return true;
+  // The pump's work. `takeInput` posts the input that arrived since it last
+  // ran and returns whether it posted anything; `waitForFrame` returns at the
+  // next animation frame. When the pump leaves the queue empty, the poll
+  // answers "empty".
+  template <typename TakeInput, typename WaitForFrame>
+  void Pump(TakeInput takeInput, WaitForFrame waitForFrame) {
+    if (takeInput()) return;
     if (answeredEmpty_) {
       waitForFrame();
       answeredEmpty_ = false;
-      if (queue.Take(message, refill)) return true;
+      if (takeInput()) return;
     }
     answeredEmpty_ = true;
-    return false;
   }
 
  private:
   bool answeredEmpty_ = false;
 };
-
-// The window messages of a key going down, as Windows makes them: with Alt
-// held it is a system key. The browser's keyCode is the Windows virtual-key
-// code for every key the program reacts to (Escape 27, F4 115).
-inline Message KeyDownMessage(WindowHandle window, int keyCode, bool alt) {
-  return {window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<uintptr_t>(keyCode & 0xFFFF), 1};
-}
-
-// The canvas's pixel for a back-buffer pixel 0x00RRGGBB: the bytes R, G, B
-// and an opaque alpha in memory order, read as one little-endian word.
-constexpr uint32_t CanvasPixel(uint32_t pixel) {
-  return 0xFF000000u | (pixel & 0xFFu) << 16 | (pixel & 0xFF00u) | (pixel >> 16 & 0xFFu);
-}
 
 }  // namespace platform::web

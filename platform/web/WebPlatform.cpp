@@ -3,9 +3,9 @@
 // Depends on: emscripten (EM_JS calls into the page, Asyncify for waiting on
 // the next animation frame), a page with the elements of
 // platform/web/index.html (canvas "screen", lines "title", "error" and
-// "status", button "close"), the page start-up of WebStartup.js, and the
-// browser's requestAnimationFrame, performance.now(), Date.now() and 2D
-// canvas.
+// "status", buttons "close", "fullscreen" and "again"), the page start-up of
+// WebStartup.js, and the browser's requestAnimationFrame, performance.now(),
+// Date.now(), 2D canvas and Fullscreen API.
 //
 // A browser cannot busy-poll: nothing is shown and no input arrives until
 // the page's script gives control back. So one turn of the message loop runs
@@ -13,14 +13,20 @@
 // upon which the loop draws one frame, exactly as it does elsewhere; the
 // next poll waits (through Asyncify, with the loop's stack kept) for the next
 // animation frame. The frame rate is thereby bounded by the display's
-// refresh. AnimationFrameTurns.h holds that rule.
+// refresh. AnimationFrameTurns.h holds that rule; the backend's pump applies
+// it. The window's class, messages and default behaviour are the emulated
+// window's (platform/EmulatedWindow.h).
 //
 // The window is the page's canvas; the title goes to document.title and to
 // the line under the canvas; Escape (keyboard focus on the page) and the
-// page's close button reach WM_CLOSE as on the desktop; presenting copies the
+// page's close button reach WM_CLOSE as on the desktop; F11 and Alt+Enter,
+// like the page's Fullscreen button and F key, put the canvas alone on the
+// screen (the browser's Escape takes it back first); presenting copies the
 // back buffer into the 640x480 canvas through an ImageData over the wasm
-// heap, alpha opaque. The counter is performance.now() in microseconds; the
-// tick count that seeds the generator is the low 32 bits of Date.now().
+// heap, alpha opaque. The page shows the canvas at the largest 4:3 size the
+// browser window allows, each pixel enlarged by nearest pixel. The counter
+// is performance.now() in microseconds; the tick count that seeds the
+// generator is the low 32 bits of Date.now().
 //
 // Cannot: wait in the message box, which becomes the error line on the page
 // and returns at once; move or size the window (no WM_MOVE is ever posted);
@@ -29,31 +35,21 @@
 // returns, the page says that the show has ended and with which exit code.
 // Only the main window exists; its class has no icon, cursor or brush.
 //
-// For whoever watches the page (its tests), window.brindlemox counts the
-// frames presented and the animation frames waited for, keeps the times
-// (performance.now()) of the first and the last frame presented, and
-// journals the stop: each key and close message handled, the presenter's
-// closing, WM_DESTROY, WM_QUIT and the end, each with the count of frames
-// presented by then.
+// The page keeps no record for its tests: they watch a page of their own,
+// the same program with their observer built in (tests/web/PageJournal.cpp).
 #include <emscripten.h>
 
 #include <cmath>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/EmulatedDefaults.h"
+#include "platform/EmulatedWindow.h"
 #include "platform/Platform.h"
 #include "platform/web/AnimationFrameTurns.h"
+#include "platform/web/PageConversions.h"
 #include "platform/web/WebPage.h"
 
 namespace platform {
-
-struct WindowRecord {
-  WindowProcedure procedure = nullptr;
-  bool destroyed = false;
-};
 
 namespace {
 
@@ -75,10 +71,21 @@ EM_JS(void, PageShowCanvas, (int visible), {
 });
 
 // Keys go to the window; the close button's click is a close request. Both
-// wait in the page's list until the poll takes them.
+// wait in the page's list until the poll takes them. The page's own F key
+// and Fullscreen button toggle fullscreen there and then, as the browser
+// allows it only while the user's input is being handled. Escape in
+// fullscreen only leaves fullscreen, as browsers make it do: one that passed
+// it on as well would end the show at once.
 EM_JS(void, PageListenForInput, (), {
   const page = Module.brindlemoxPage;
   window.addEventListener('keydown', (event) => {
+    if (event.key === 'Escape' && document.fullscreenElement) {
+      document.exitFullscreen().catch(() => {});
+      return;
+    }
+    if ((event.key || '').toLowerCase() === 'f' && !event.altKey && !event.ctrlKey &&
+        !event.metaKey)
+      page.toggleFullscreen();
     page.events.push({close: false, keyCode: event.keyCode, alt: event.altKey});
   });
   const button = document.getElementById('close');
@@ -86,12 +93,24 @@ EM_JS(void, PageListenForInput, (), {
     button.disabled = false;
     button.addEventListener('click', () => page.events.push({close: true}));
   }
+  const fullscreen = document.getElementById('fullscreen');
+  if (fullscreen) {
+    fullscreen.disabled = false;
+    fullscreen.addEventListener('click', () => page.toggleFullscreen());
+  }
 });
 
 EM_JS(void, PageWindowClosed, (), {
-  const button = document.getElementById('close');
-  if (button) button.disabled = true;
+  for (const id of ['close', 'fullscreen']) {
+    const button = document.getElementById(id);
+    if (button) button.disabled = true;
+  }
+  if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
 });
+
+// F11 or Alt+Enter reached the default window procedure; the key that did it
+// is still the user's latest input.
+EM_JS(void, PageToggleFullscreen, (), { Module.brindlemoxPage.toggleFullscreen(); });
 
 // 0: nothing waiting; 1: a key (code and Alt stored); 2: a close request.
 EM_JS(int, PageTakeEvent, (int* keyCode, int* alt), {
@@ -105,7 +124,6 @@ EM_JS(int, PageTakeEvent, (int* keyCode, int* alt), {
 
 EM_ASYNC_JS(void, PageWaitForAnimationFrame, (), {
   await new Promise((resolve) => requestAnimationFrame(resolve));
-  Module.brindlemoxPage.animationFrames++;
 });
 
 EM_JS(int, PageShowError, (const char* text), {
@@ -152,9 +170,6 @@ EM_JS(void, PagePutFrame, (const uint32_t* rgba, int width, int height), {
     page.image = image;
   }
   page.context.putImageData(image, 0, 0);
-  page.framesPresented++;
-  page.lastFrameAt = performance.now();
-  if (page.firstFrameAt === null) page.firstFrameAt = page.lastFrameAt;
 });
 
 EM_JS(void, PageCloseCanvas, (), {
@@ -163,30 +178,23 @@ EM_JS(void, PageCloseCanvas, (), {
   page.image = null;
 });
 
-EM_JS(void, PageJournal, (const char* what), {
-  const page = Module.brindlemoxPage;
-  page.journal.push({what: UTF8ToString(what), frames: page.framesPresented});
-});
-
 EM_JS(void, PageShowEnded, (int exitCode), {
   const page = Module.brindlemoxPage;
   page.ended = true;
   page.exitCode = exitCode;
   const status = document.getElementById('status');
   if (status) {
-    status.textContent = exitCode === 0 ? 'The show has ended. Reload the page to see it again.'
+    status.textContent = exitCode === 0 ? 'The show has ended.'
                                         : 'The show has ended (exit code ' + exitCode + ').';
   }
+  const again = document.getElementById('again');
+  if (again) again.hidden = false;
 });
 
 struct WebState {
-  EmulatedWindowClass windowClass;
-  std::unique_ptr<WindowRecord> window;
-  EmulatedMessageQueue queue;
   web::AnimationFrameTurns turns;
   bool presenterOpen = false;
   std::vector<uint32_t> canvasPixels;
-  std::string lastError;
 };
 
 WebState& State() {
@@ -195,124 +203,60 @@ WebState& State() {
 }
 
 // Turns the page's input waiting now into window messages at the queue's end.
-void PumpEvents() {
-  WebState& s = State();
-  WindowRecord* w = s.window.get();
+// Returns whether it posted any: input that comes when the window is gone is
+// dropped.
+bool PostPageInput() {
+  WindowRecord* w = EmulatedMainWindow();
+  bool posted = false;
   int keyCode = 0;
   int alt = 0;
   for (int kind; (kind = PageTakeEvent(&keyCode, &alt)) != 0;) {
     if (w == nullptr || w->destroyed) continue;
-    if (kind == 2) {
-      s.queue.Post(w, WM_CLOSE, 0, 0);
-    } else {
-      const Message key = web::KeyDownMessage(w, keyCode, alt != 0);
-      s.queue.Post(key.window, key.message, key.wParam, key.lParam);
-    }
+    const Message message = kind == 2 ? Message{w, WM_CLOSE, 0, 0}
+                                      : web::KeyDownMessage(w, keyCode, alt != 0);
+    PostWindowMessage(message.window, message.message, message.wParam, message.lParam);
+    posted = true;
   }
-}
-
-void JournalMessage(const Message& message) {
-  char text[48];
-  switch (message.message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-      std::snprintf(text, sizeof text, "%s %u",
-                    message.message == WM_KEYDOWN ? "WM_KEYDOWN" : "WM_SYSKEYDOWN",
-                    static_cast<unsigned>(message.wParam));
-      PageJournal(text);
-      break;
-    case WM_CLOSE:
-      PageJournal("WM_CLOSE");
-      break;
-    default:
-      break;
-  }
+  return posted;
 }
 
 }  // namespace
 
-bool RegisterWindowClass(const WindowClass& windowClass) {
-  return State().windowClass.Register(windowClass);
-}
+namespace backend {
 
-WindowHandle CreateMainWindow(const char* className, const char* title, uint32_t, int, int,
-                              int, int, InstanceHandle) {
-  WebState& s = State();
-  const WindowProcedure procedure = s.windowClass.ProcedureOf(className);
-  if (procedure == nullptr) {
-    s.lastError = "window class not registered";
-    return nullptr;
-  }
+bool OpenWindow(const WindowRecord& window) {
   if (!PageHasCanvas()) {
-    s.lastError = "the page has no canvas with the id \"screen\"";
-    return nullptr;
+    SetLastErrorText("the page has no canvas with the id \"screen\"");
+    return false;
   }
-  s.window = std::make_unique<WindowRecord>();
-  s.window->procedure = procedure;
-  PageSetTitle(title);
+  PageSetTitle(window.title.c_str());
   PageListenForInput();
-  return s.window.get();
+  return true;
 }
 
-int ScreenWidth() { return PageScreenWidth(); }
-int ScreenHeight() { return PageScreenHeight(); }
+void ShowWindow(const WindowRecord&, int) { PageShowCanvas(1); }
 
-void ShowMainWindow(WindowHandle window, int) {
-  if (window != nullptr && !window->destroyed) PageShowCanvas(1);
+void UpdateWindow(const WindowRecord&) { PostPageInput(); }
+
+void SetTitle(const WindowRecord& window) { PageSetTitle(window.title.c_str()); }
+
+// Lambdas, so that the wait is a direct call, whether or not Pump is inlined:
+// Asyncify follows direct calls only.
+void PumpEvents() {
+  State().turns.Pump([] { return PostPageInput(); }, [] { PageWaitForAnimationFrame(); });
 }
 
-void UpdateMainWindow(WindowHandle) { PumpEvents(); }
-
-bool PeekNextMessage(Message& message) {
-  WebState& s = State();
-  // Lambdas, so that the wait is a direct call, whether or not Take is
-  // inlined: Asyncify follows direct calls only.
-  const bool taken = s.turns.Take(
-      s.queue, message, [] { PumpEvents(); }, [] { PageWaitForAnimationFrame(); });
-  if (taken && message.message == WM_QUIT) {
-    char text[32];
-    std::snprintf(text, sizeof text, "WM_QUIT %d", static_cast<int>(message.wParam));
-    PageJournal(text);
-  }
-  return taken;
-}
-
-void TranslateKeyMessage(const Message&) {}
-
-intptr_t DispatchToWindow(const Message& message) {
-  WindowHandle w = message.window;
-  if (w == nullptr || w->destroyed || w->procedure == nullptr) return 0;
-  JournalMessage(message);
-  return w->procedure(w, message.message, message.wParam, message.lParam);
-}
-
-intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
-                                intptr_t) {
-  return EmulatedDefaultWindowProcedure(window, message, wParam);
-}
-
-void PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                       intptr_t lParam) {
-  if (window == nullptr || window->destroyed) return;
-  State().queue.Post(window, message, wParam, lParam);
-}
-
-void PostQuit(int exitCode) { State().queue.PostQuit(exitCode); }
-
-void DestroyMainWindow(WindowHandle window) {
-  WebState& s = State();
-  if (window == nullptr || window->destroyed) return;
-  window->destroyed = true;
-  s.queue.DropMessagesOf(window);
-  PageJournal("WM_DESTROY");
-  window->procedure(window, WM_DESTROY, 0, 0);
+void CloseWindow(const WindowRecord&) {
   PageShowCanvas(0);
   PageWindowClosed();
 }
 
-void SetWindowTitle(WindowHandle window, const char* text) {
-  if (window != nullptr && !window->destroyed) PageSetTitle(text);
-}
+void ToggleFullscreen(const WindowRecord&) { PageToggleFullscreen(); }
+
+}  // namespace backend
+
+int ScreenWidth() { return PageScreenWidth(); }
+int ScreenHeight() { return PageScreenHeight(); }
 
 bool ShowErrorMessageBox(const char* text, const char* caption) {
   const std::string line = std::string(caption) + ": " + text;
@@ -332,13 +276,13 @@ uint32_t TickCountMs() {
 
 bool OpenPresenter(int width, int height) {
   WebState& s = State();
-  WindowRecord* w = s.window.get();
+  const WindowRecord* w = EmulatedMainWindow();
   if (w == nullptr || w->destroyed) {
-    s.lastError = "no window to present into";
+    SetLastErrorText("no window to present into");
     return false;
   }
   if (!PageOpenCanvas(width, height)) {
-    s.lastError = "the canvas has no 2D context";
+    SetLastErrorText("the canvas has no 2D context");
     return false;
   }
   s.canvasPixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
@@ -361,10 +305,7 @@ void ClosePresenter() {
   s.presenterOpen = false;
   PageCloseCanvas();
   s.canvasPixels = {};
-  PageJournal("presenter closed");
 }
-
-const char* LastErrorText() { return State().lastError.c_str(); }
 
 // The page has no folder of its own to look in: the picture is fetched into
 // the working directory before the program starts, which is where it is read.
@@ -372,12 +313,7 @@ const char* ProgramDirectory() { return ""; }
 
 namespace web {
 
-void EndShow(int exitCode) {
-  char text[32];
-  std::snprintf(text, sizeof text, "ended %d", exitCode);
-  PageJournal(text);
-  PageShowEnded(exitCode);
-}
+void EndShow(int exitCode) { PageShowEnded(exitCode); }
 
 }  // namespace web
 }  // namespace platform

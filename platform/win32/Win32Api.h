@@ -18,8 +18,10 @@
 #undef WM_QUIT
 #undef WM_KEYDOWN
 #undef WM_SYSKEYDOWN
+#undef VK_RETURN
 #undef VK_ESCAPE
 #undef VK_F4
+#undef VK_F11
 #undef SW_SHOWDEFAULT
 #undef WS_CAPTION
 #undef WS_SYSMENU

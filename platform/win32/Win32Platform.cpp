@@ -12,8 +12,12 @@
 // the window's class atom. The class has no extra bytes to keep it in, and the
 // atom is known from the first message a new window gets.
 //
+// The default window procedure adds one thing to DefWindowProcA: F11 and
+// Alt+Enter make the window cover its monitor, and bring it back.
+//
 // Presenting is not here: it belongs to the graphics device, whose module
-// (QelGFX36.dll) carries Win32Presenter.cpp.
+// (QelGFX36.dll) carries Win32Presenter.cpp. So does the last error's text
+// (Win32Error.cpp), which both modules report to.
 #include <string>
 #include <vector>
 
@@ -35,9 +39,26 @@ std::vector<ClassProcedure>& Procedures() {
   return procedures;
 }
 
-std::string& LastError() {
-  static std::string text;
-  return text;
+// The system's own text for a Win32 error code.
+std::string SystemErrorText(DWORD code) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string result = length != 0 && text != nullptr ? std::string(text, length)
+                                                      : "Win32 error " + std::to_string(code);
+  if (text != nullptr) LocalFree(text);
+  // The system's messages end in a full stop and a line break.
+  while (!result.empty() &&
+         (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
+    result.pop_back();
+  return result;
+}
+
+// The system's text for the error of the call that failed last, as the last
+// error's text.
+void ReportSystemError() {
+  win32::SetLastErrorText(SystemErrorText(GetLastError()).c_str());
 }
 
 HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
@@ -65,6 +86,53 @@ MSG ToMsg(const Message& message) {
   return msg;
 }
 
+// The window's own style and placement while it covers the screen, to come
+// back to. The property marks the window that has them: it goes with the
+// window, so that a window made later with the same handle is not taken
+// for it.
+struct WindowedState {
+  LONG style = 0;
+  WINDOWPLACEMENT placement{};
+};
+
+constexpr char kFullscreenProperty[] = "Brindlemox.Fullscreen";
+
+WindowedState& Windowed() {
+  static WindowedState state;
+  return state;
+}
+
+// F11 and Alt+Enter: the window becomes a popup covering the monitor it is
+// on, or, when it is one, gets its own style, size and place back. The
+// presenter letterboxes the frame in the larger client area.
+void ToggleFullscreen(HWND window) {
+  WindowedState& windowed = Windowed();
+  if (GetPropA(window, kFullscreenProperty) != nullptr) {
+    RemovePropA(window, kFullscreenProperty);
+    SetWindowLongA(window, GWL_STYLE, windowed.style);
+    SetWindowPlacement(window, &windowed.placement);
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+    return;
+  }
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(window, &placement) ||
+      !GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+    return;
+  windowed.style = GetWindowLongA(window, GWL_STYLE);
+  windowed.placement = placement;
+  SetPropA(window, kFullscreenProperty, window);
+  const DWORD frameless =
+      (static_cast<DWORD>(windowed.style) & ~static_cast<DWORD>(WS_OVERLAPPEDWINDOW)) | WS_POPUP;
+  SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(frameless));
+  const RECT& screen = monitor.rcMonitor;
+  SetWindowPos(window, HWND_TOP, screen.left, screen.top, screen.right - screen.left,
+               screen.bottom - screen.top, SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+}
+
 }  // namespace
 
 bool RegisterWindowClass(const WindowClass& windowClass) {
@@ -85,7 +153,7 @@ bool RegisterWindowClass(const WindowClass& windowClass) {
   record.hIconSm = icon;
   const ATOM atom = RegisterClassExA(&record);
   if (atom == 0) {
-    LastError() = win32::SystemErrorText(GetLastError());
+    ReportSystemError();
     return false;
   }
   // An atom freed by unregistering a class may come back for a new one.
@@ -98,7 +166,7 @@ WindowHandle CreateMainWindow(const char* className, const char* title, uint32_t
                               int x, int y, int width, int height, InstanceHandle instance) {
   const HWND window = CreateWindowExA(0, className, title, style, x, y, width, height, nullptr,
                                       nullptr, static_cast<HINSTANCE>(instance), nullptr);
-  if (window == nullptr) LastError() = win32::SystemErrorText(GetLastError());
+  if (window == nullptr) ReportSystemError();
   return FromHwnd(window);
 }
 
@@ -133,7 +201,16 @@ intptr_t DispatchToWindow(const Message& message) {
 
 intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
                                 intptr_t lParam) {
-  return DefWindowProcA(ToHwnd(window), message, wParam, lParam);
+  const HWND hwnd = ToHwnd(window);
+  if ((message == WM_KEYDOWN && wParam == VK_F11) ||
+      (message == WM_SYSKEYDOWN && wParam == VK_RETURN)) {
+    ToggleFullscreen(hwnd);
+    return 0;
+  }
+  // The character that Alt+Enter makes would ring the bell, as a menu key
+  // that no menu has.
+  if (message == WM_SYSCHAR && wParam == '\r') return 0;
+  return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 void PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
@@ -166,8 +243,6 @@ int64_t PerformanceFrequency() {
 }
 
 uint32_t TickCountMs() { return GetTickCount(); }
-
-const char* LastErrorText() { return LastError().c_str(); }
 
 const char* ProgramDirectory() {
   // The program file's path as Windows gives it, in the ANSI code page that

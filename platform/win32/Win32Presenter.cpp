@@ -10,23 +10,21 @@
 // order, so the back buffer is handed over as it is. The window's outer size
 // is the back buffer's, so its client area is smaller and the frame is
 // shrunk to fill it (COLORONCOLOR: whole pixels are dropped, not blended).
-#include <string>
-
+// A client area larger than the frame either way (the window made
+// fullscreen) shows it letterboxed (platform/Letterbox.h): enlarged to the
+// largest size of its shape, whole pixels repeated, centred, black around.
+#include "platform/Letterbox.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32Error.h"
 
 namespace platform {
 
 namespace {
 
-struct PresenterState {
-  HWND window = nullptr;
-  std::string lastError;
-};
-
-PresenterState& State() {
-  static PresenterState state;
-  return state;
+HWND& PresentedWindow() {
+  static HWND window = nullptr;
+  return window;
 }
 
 BOOL CALLBACK TakeVisibleWindow(HWND window, LPARAM found) {
@@ -38,26 +36,25 @@ BOOL CALLBACK TakeVisibleWindow(HWND window, LPARAM found) {
 }  // namespace
 
 bool OpenPresenter(int width, int height) {
-  PresenterState& s = State();
   if (width <= 0 || height <= 0) {
-    s.lastError = "nothing to present";
+    win32::SetLastErrorText("nothing to present");
     return false;
   }
   HWND window = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), TakeVisibleWindow, reinterpret_cast<LPARAM>(&window));
   if (window == nullptr) {
-    s.lastError = "no visible window on this thread to present into";
+    win32::SetLastErrorText("no visible window on this thread to present into");
     return false;
   }
-  s.window = window;
+  PresentedWindow() = window;
   return true;
 }
 
 void PresentFrame(const uint32_t* pixels, int width, int height) {
-  PresenterState& s = State();
-  if (s.window == nullptr || !IsWindow(s.window)) return;
+  const HWND window = PresentedWindow();
+  if (window == nullptr || !IsWindow(window)) return;
   RECT client;
-  if (!GetClientRect(s.window, &client)) return;
+  if (!GetClientRect(window, &client)) return;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -65,16 +62,28 @@ void PresentFrame(const uint32_t* pixels, int width, int height) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  const HDC dc = GetDC(s.window);
+  const int clientWidth = client.right - client.left;
+  const int clientHeight = client.bottom - client.top;
+  const bool letterboxed = clientWidth > width || clientHeight > height;
+  const ShownRect shown = letterboxed ? LetterboxRect(clientWidth, clientHeight, width, height)
+                                      : ShownRect{0, 0, clientWidth, clientHeight};
+  const HDC dc = GetDC(window);
   if (dc == nullptr) return;
+  if (letterboxed) {
+    // The bars: above and below, then left and right of the picture.
+    PatBlt(dc, 0, 0, clientWidth, shown.y, BLACKNESS);
+    PatBlt(dc, 0, shown.y + shown.height, clientWidth, clientHeight - shown.y - shown.height,
+           BLACKNESS);
+    PatBlt(dc, 0, shown.y, shown.x, shown.height, BLACKNESS);
+    PatBlt(dc, shown.x + shown.width, shown.y, clientWidth - shown.x - shown.width, shown.height,
+           BLACKNESS);
+  }
   SetStretchBltMode(dc, COLORONCOLOR);
-  StretchDIBits(dc, 0, 0, client.right - client.left, client.bottom - client.top, 0, 0, width,
-                height, pixels, &info, DIB_RGB_COLORS, SRCCOPY);
-  ReleaseDC(s.window, dc);
+  StretchDIBits(dc, shown.x, shown.y, shown.width, shown.height, 0, 0, width, height, pixels, &info,
+                DIB_RGB_COLORS, SRCCOPY);
+  ReleaseDC(window, dc);
 }
 
-void ClosePresenter() { State().window = nullptr; }
-
-const char* LastErrorText() { return State().lastError.c_str(); }
+void ClosePresenter() { PresentedWindow() = nullptr; }
 
 }  // namespace platform

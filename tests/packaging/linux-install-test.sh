@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # The Linux install and package, as a user gets them:
-#   - `cmake --install` lays out PREFIX/bin/brindlemox, bin/brindlemox-capture
-#     and share/brindlemox/pvn_quad.png, and nothing else;
-#   - the .tar.gz holds the same files in one folder named like it;
+#   - `cmake --install` lays out PREFIX/bin/brindlemox, bin/brindlemox-capture,
+#     share/brindlemox/pvn_quad.png, the desktop entry, the icons, the
+#     AppStream file, the manual pages and share/doc/brindlemox/LICENSE (the
+#     project's LICENSE), and nothing else;
+#   - the .tar.gz holds the same files in one folder named like it, and the
+#     SHA256SUMS beside it checks it;
 #   - the installed program finds its picture from any working directory, in
 #     ../share/brindlemox or beside itself; without it, it says so in one line
 #     and the show runs on;
-#   - the installed capture tool, started where the picture lies, records the
-#     same frames as the build's.
+#   - the installed and the unpacked capture tool, started in another folder,
+#     find the picture as the program does and record the same frames as the
+#     build's; without the picture the tool says so and records nothing.
 # The program runs on SDL's dummy video driver (no display needed) and is
 # ended with SIGTERM, which SDL turns into a close request: exit code 0.
 #
-# Usage: linux-install-test.sh CMAKE CPACK BUILD_DIR PACKAGE_NAME
+# Usage: linux-install-test.sh CMAKE CPACK BUILD_DIR PACKAGE_NAME SOURCE_DIR
 set -euo pipefail
-cmake=$1 cpack=$2 build=$3 name=$4
+cmake=$1 cpack=$2 build=$3 name=$4 source=$5
 scratch=$(mktemp -d /tmp/brindlemox-install.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -23,14 +27,38 @@ fail() {
 }
 
 files_under() { (cd "$1" && find . -type f -o -type l | sed 's|^\./||' | sort); }
-expected=$'bin/brindlemox\nbin/brindlemox-capture\nshare/brindlemox/pvn_quad.png'
+expected=$(sort <<'FILES'
+bin/brindlemox
+bin/brindlemox-capture
+share/applications/brindlemox.desktop
+share/brindlemox/pvn_quad.png
+share/doc/brindlemox/LICENSE
+share/icons/hicolor/16x16/apps/brindlemox.png
+share/icons/hicolor/24x24/apps/brindlemox.png
+share/icons/hicolor/32x32/apps/brindlemox.png
+share/icons/hicolor/48x48/apps/brindlemox.png
+share/icons/hicolor/64x64/apps/brindlemox.png
+share/icons/hicolor/128x128/apps/brindlemox.png
+share/icons/hicolor/256x256/apps/brindlemox.png
+share/man/man1/brindlemox-capture.1.gz
+share/man/man6/brindlemox.6.gz
+share/metainfo/org.example.brindlemox.metainfo.xml
+FILES
+)
 
 prefix=$scratch/prefix
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
 [ "$(files_under "$prefix")" = "$expected" ] ||
   fail "cmake --install laid out: $(files_under "$prefix" | tr '\n' ' ')"
+cmp -s "$prefix/share/doc/brindlemox/LICENSE" "$source/LICENSE" ||
+  fail "the installed LICENSE is not the project's"
 
-"$cpack" --config "$build/CPackConfig.cmake" -B "$scratch/package" >/dev/null
+# The archive alone: the .deb needs Debian's dpkg-dev, and has a test of its
+# own (scripts/test-packages.sh).
+"$cpack" -G TGZ --config "$build/CPackConfig.cmake" -B "$scratch/package" >/dev/null
+[ "$(awk '{ print $2 }' "$scratch/package/SHA256SUMS" 2>/dev/null)" = "$name.tar.gz" ] ||
+  fail "SHA256SUMS does not list $name.tar.gz alone: $(cat "$scratch/package/SHA256SUMS" 2>&1)"
+(cd "$scratch/package" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not check"
 mkdir "$scratch/unpacked"
 tar -xzf "$scratch/package/$name.tar.gz" -C "$scratch/unpacked"
 [ "$(ls "$scratch/unpacked")" = "$name" ] ||
@@ -71,12 +99,25 @@ expect_run "without its picture" "$scratch/elsewhere" "$scratch/alone/brindlemox
 cp "$prefix/share/brindlemox/pvn_quad.png" "$scratch/alone/"
 expect_run "with the picture beside it" "$scratch/elsewhere" "$scratch/alone/brindlemox" ""
 
-# Frame 420 (7 s into the tile zoom) of the installed tool and of the build's.
-(cd "$prefix/share/brindlemox" && "$prefix/bin/brindlemox-capture" --frames 420 --raw) \
-  >"$scratch/installed.raw"
+# Frame 420 (7 s into the tile zoom) of the installed and the unpacked tool,
+# started in another folder, and of the build's.
 (cd "$build" && ./brindlemox-capture --frames 420 --raw) >"$scratch/built.raw"
-[ -s "$scratch/built.raw" ] && cmp -s "$scratch/installed.raw" "$scratch/built.raw" ||
-  fail "the installed capture tool records other frames than the build's"
+[ -s "$scratch/built.raw" ] || fail "the build's capture tool recorded nothing"
+for tool in "$prefix/bin/brindlemox-capture" "$scratch/unpacked/$name/bin/brindlemox-capture"; do
+  (cd "$scratch/elsewhere" && "$tool" --frames 420 --raw) >"$scratch/captured.raw" ||
+    fail "$tool, started elsewhere, failed"
+  cmp -s "$scratch/captured.raw" "$scratch/built.raw" ||
+    fail "$tool, started elsewhere, records other frames than the build's"
+done
+# Without its picture the tool says so and records nothing.
+cp "$prefix/bin/brindlemox-capture" "$scratch/elsewhere/"
+code=0
+said=$(cd "$scratch/elsewhere" && ./brindlemox-capture --frames 420 --raw 2>&1 >"$scratch/captured.raw") ||
+  code=$?
+[ "$code" -eq 1 ] && [ ! -s "$scratch/captured.raw" ] ||
+  fail "the capture tool without its picture exited with $code and recorded $(wc -c <"$scratch/captured.raw") bytes"
+[[ "$said" == "brindlemox-capture: cannot find the picture: "* ]] ||
+  fail "the capture tool without its picture said \"$said\""
 
 [ "$failures" -eq 0 ] || exit 1
 echo "the install and the package hold the program, and it finds its picture"

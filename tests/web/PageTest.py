@@ -3,17 +3,25 @@
 with real key presses, clicks and screenshots, and served by
 scripts/serve-web.sh from 127.0.0.1 only.
 
-usage: PageTest.py BUILD_WEB_DIR PICTURE_FRAME BLACK_FRAME
+usage: PageTest.py BUILD_WEB_DIR PICTURE_FRAME BLACK_FRAME [BUNDLE_DIR]
 
 PICTURE_FRAME and BLACK_FRAME are the capture tool's raw frames (640x480 bgr0)
 at 7000 ms on the timeline, with the picture and without it: the tile zoom
 then shows the whole picture, unscaled, from 6000 ms to 8000 ms, and the page's
 canvas must hold exactly those pixels in that time.
 
-The page is served in three folders: "show" (the build as it is), "nopicture"
-(without pvn_quad.png) and "nodevice" (a page whose canvas has handed its
-drawing to an OffscreenCanvas before the program starts, so that the program
-gets no 2D context and its device cannot be made).
+The tests watch the page the build makes for them, BUILD_WEB_DIR/page-test:
+the same page and program with their observer built in, which journals the
+stop, and their watch over the page, which counts the frames. It is served in
+three folders: "show" (as it is), "nopicture" (without pvn_quad.png) and
+"nodevice" (a page whose canvas has handed its drawing to an OffscreenCanvas
+before the program starts, so that the program gets no 2D context and its
+device cannot be made). The page as shipped, BUILD_WEB_DIR itself, is served
+in "shipped": it must show the show and keep no record for tests.
+
+BUNDLE_DIR is the web bundle's folder as a user unpacks it: it is served as
+it is by Python's plain static server, which knows nothing of the program,
+and must play the show there too.
 """
 import base64
 import os
@@ -35,7 +43,7 @@ WIDTH, HEIGHT = 640, 480
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PAGE_FILES = ("index.html", "brindlemox.js", "brindlemox.wasm", "pvn_quad.png")
 TITLE = re.compile(r"^Brindlemox :: (\d+) fps   $")
-STOP = ["WM_CLOSE", "presenter closed", "WM_DESTROY", "WM_QUIT 0", "ended 0"]
+STOP = ["WM_CLOSE", "device closed", "WM_DESTROY", "WM_QUIT 0", "ended 0"]
 
 # The tile zoom shows the whole picture from 6000 ms of its own clock until
 # the starfield takes over at 8000 ms on the timeline. Both clocks start
@@ -46,7 +54,7 @@ WHOLE_PICTURE_UNTIL_MS = 7900
 # Reads the canvas in the page, with the time of the frame it shows, once the
 # show has run long enough; null before.
 READ_CANVAS = """
-const page = window.brindlemox;
+const page = arguments[1] ? window.outsideWatch : window.brindlemox;
 if (!page || page.firstFrameAt === null || page.lastFrameAt - page.firstFrameAt < arguments[0])
   return null;
 const canvas = document.getElementById('screen');
@@ -56,6 +64,58 @@ for (let i = 0; i < data.length; i += 0x8000)
   text += String.fromCharCode.apply(null, data.subarray(i, i + 0x8000));
 return {pixels: btoa(text), shownAt: page.lastFrameAt - page.firstFrameAt,
         width: canvas.width, height: canvas.height};
+"""
+
+
+# The same times for a page that keeps none (the page as shipped), watched
+# from outside: run before any script of the page.
+OUTSIDE_WATCH = """
+window.outsideWatch = {framesPresented: 0, firstFrameAt: null, lastFrameAt: null};
+const putImageData = CanvasRenderingContext2D.prototype.putImageData;
+CanvasRenderingContext2D.prototype.putImageData = function (...args) {
+  putImageData.apply(this, args);
+  const watch = window.outsideWatch;
+  watch.framesPresented++;
+  watch.lastFrameAt = performance.now();
+  if (watch.firstFrameAt === null) watch.firstFrameAt = watch.lastFrameAt;
+};
+"""
+
+
+# Checks a screenshot of the page (base64 PNG, device pixels) against the
+# frame the canvas holds (base64 RGBA): inside the canvas's box every pixel is
+# a colour of the frame (nothing smoothed), and the middle of each frame
+# pixel's block is that pixel. Which of two frame pixels a device pixel
+# exactly on their border takes is left open, and so is the box's outermost
+# ring of device pixels.
+CHECK_BLOCKS = """
+const [png, frameBase64, done] = [arguments[0], arguments[1], arguments[arguments.length - 1]];
+(async () => {
+  const bytes = Uint8Array.from(atob(png), (c) => c.charCodeAt(0));
+  const bitmap = await createImageBitmap(new Blob([bytes], {type: 'image/png'}),
+                                         {colorSpaceConversion: 'none', premultiplyAlpha: 'none'});
+  const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
+  const context = canvas.getContext('2d');
+  context.drawImage(bitmap, 0, 0);
+  const shot = new Uint32Array(context.getImageData(0, 0, bitmap.width, bitmap.height).data.buffer);
+  const frame = new Uint32Array(Uint8Array.from(atob(frameBase64), (c) => c.charCodeAt(0)).buffer);
+  const colours = new Set(frame);
+  const ratio = window.devicePixelRatio;
+  const rect = document.getElementById('screen').getBoundingClientRect();
+  const x0 = Math.round(rect.left * ratio), x1 = Math.round(rect.right * ratio);
+  const y0 = Math.round(rect.top * ratio), y1 = Math.round(rect.bottom * ratio);
+  let foreign = 0, misplaced = 0;
+  for (let y = y0 + 1; y < y1 - 1; y++)
+    for (let x = x0 + 1; x < x1 - 1; x++)
+      if (!colours.has(shot[y * bitmap.width + x])) foreign++;
+  for (let fy = 0; fy < 480; fy++)
+    for (let fx = 0; fx < 640; fx++) {
+      const x = Math.floor(x0 + (fx + 0.5) * (x1 - x0) / 640);
+      const y = Math.floor(y0 + (fy + 0.5) * (y1 - y0) / 480);
+      if (shot[y * bitmap.width + x] !== frame[fy * 640 + fx]) misplaced++;
+    }
+  return {shot: [bitmap.width, bitmap.height], box: [x0, y0, x1 - x0, y1 - y0], foreign, misplaced};
+})().then(done, (error) => done({error: String(error)}));
 """
 
 
@@ -75,20 +135,40 @@ def differing_pixels(a, b):
     return sum(1 for i in range(0, len(a), 4) if a[i:i + 4] != b[i:i + 4])
 
 
+def start_server(command, stderr=None):
+    """Starts a web server that prints its 127.0.0.1 address on its first
+    line; returns the process and that address."""
+    server = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=stderr, text=True)
+    line = server.stdout.readline()
+    match = re.search(r"(http://127\.0\.0\.1:\d+/)", line)
+    if not match:
+        server.kill()
+        raise SystemExit(f"{command[0]} did not print a 127.0.0.1 address: {line!r}")
+    return server, match.group(1)
+
+
+def stop_server(server):
+    server.terminate()
+    server.wait(10)
+
+
 class PageTest(unittest.TestCase):
-    build_dir = picture_frame = black_frame = None
+    build_dir = picture_frame = black_frame = bundle_dir = None
 
     @classmethod
     def setUpClass(cls):
         cls.work = tempfile.mkdtemp(prefix="brindlemox-page.")
         served = os.path.join(cls.work, "served")
-        for folder, files in (("show", PAGE_FILES), ("nopicture", PAGE_FILES[:3]),
-                              ("nodevice", PAGE_FILES)):
+        test_page = os.path.join(cls.build_dir, "page-test")
+        for folder, origin, files in (("show", test_page, PAGE_FILES),
+                                      ("nopicture", test_page, PAGE_FILES[:3]),
+                                      ("nodevice", test_page, PAGE_FILES),
+                                      ("shipped", cls.build_dir, PAGE_FILES)):
             os.makedirs(os.path.join(served, folder))
             for name in files:
-                os.symlink(os.path.join(cls.build_dir, name), os.path.join(served, folder, name))
+                os.symlink(os.path.join(origin, name), os.path.join(served, folder, name))
         page = os.path.join(served, "nodevice", "index.html")
-        with open(os.path.join(cls.build_dir, "index.html")) as f:
+        with open(os.path.join(test_page, "index.html")) as f:
             html = f.read()
         program = '<script src="brindlemox.js"></script>'
         assert program in html
@@ -97,15 +177,18 @@ class PageTest(unittest.TestCase):
             f.write(html.replace(program, "<script>document.getElementById('screen')"
                                  ".transferControlToOffscreen();</script>\n" + program))
 
-        cls.server = subprocess.Popen(
-            ["bash", os.path.join(ROOT, "scripts", "serve-web.sh"), "0", served],
-            stdout=subprocess.PIPE, text=True)
-        line = cls.server.stdout.readline()
-        match = re.search(r"(http://127\.0\.0\.1:\d+/)", line)
-        if not match:
-            cls.server.kill()
-            raise SystemExit(f"serve-web.sh did not print a 127.0.0.1 address: {line!r}")
-        cls.base = match.group(1)
+        cls.server, cls.base = start_server(
+            ["bash", os.path.join(ROOT, "scripts", "serve-web.sh"), "0", served])
+        cls.bundle_server = cls.bundle_base = None
+        if cls.bundle_dir:
+            try:
+                cls.bundle_server, cls.bundle_base = start_server(
+                    [sys.executable, "-u", "-m", "http.server", "--bind", "127.0.0.1",
+                     "--directory", cls.bundle_dir, "0"],
+                    stderr=subprocess.DEVNULL)  # its log of every request
+            except BaseException:
+                stop_server(cls.server)
+                raise
 
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
@@ -120,21 +203,24 @@ class PageTest(unittest.TestCase):
             cls.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
                                           options=options)
         except Exception:
-            cls.server.kill()
+            for server in (cls.server, cls.bundle_server):
+                if server:
+                    server.kill()
             raise
         cls.driver.set_script_timeout(30)
 
     @classmethod
     def tearDownClass(cls):
         cls.driver.quit()
-        cls.server.terminate()
-        cls.server.wait(10)
+        for server in (cls.server, cls.bundle_server):
+            if server:
+                stop_server(server)
         shutil.rmtree(cls.work, ignore_errors=True)
 
     # Helpers.
 
-    def open(self, folder):
-        url = self.base + folder + "/"
+    def open(self, folder, base=None):
+        url = (base or self.base) + folder + ("/" if folder else "")
         self.assertTrue(url.startswith("http://127.0.0.1:"))
         self.driver.get(url)
 
@@ -154,11 +240,12 @@ class PageTest(unittest.TestCase):
         self.wait_for(f"window.brindlemox && window.brindlemox.framesPresented >= {count}",
                       what=f"{count} frames")
 
-    def read_whole_picture(self):
-        """The canvas while the tile zoom shows the whole picture."""
+    def read_whole_picture(self, outside=False):
+        """The canvas while the tile zoom shows the whole picture; with outside,
+        timed by the outside watch."""
         deadline = time.monotonic() + 30
         while time.monotonic() < deadline:
-            shot = self.driver.execute_script(READ_CANVAS, WHOLE_PICTURE_FROM_MS)
+            shot = self.driver.execute_script(READ_CANVAS, WHOLE_PICTURE_FROM_MS, outside)
             if shot:
                 self.assertLess(shot["shownAt"], WHOLE_PICTURE_UNTIL_MS,
                                 "the page was read too late to see the tile zoom")
@@ -184,7 +271,105 @@ class PageTest(unittest.TestCase):
         self.assertTrue(self.page("document.getElementById('close').disabled"))
         self.assertIn("The show has ended", self.page("document.getElementById('status').textContent"))
 
+    def show_at(self, width, height, ratio, mobile=False):
+        """Opens the show in a browser window of that size (CSS pixels) and
+        device pixel ratio; the next test gets the usual window back."""
+        self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": height, "deviceScaleFactor": ratio, "mobile": mobile})
+        self.addCleanup(self.driver.execute_cdp_cmd, "Emulation.clearDeviceMetricsOverride", {})
+        self.open("show")
+        self.wait_for_frames(2)
+        self.assertEqual(self.page("[window.innerWidth, window.innerHeight, devicePixelRatio]"),
+                         [width, height, ratio])
+
+    def rect_of(self, element_id):
+        return self.page(f"document.getElementById('{element_id}').getBoundingClientRect().toJSON()")
+
+    def assert_crisp_while_the_picture_stands(self):
+        """A screenshot taken while the tile zoom's still picture is shown holds
+        it enlarged by nearest pixel."""
+        self.wait_for(f"window.brindlemox.lastFrameAt - window.brindlemox.firstFrameAt >= "
+                      f"{WHOLE_PICTURE_FROM_MS}", what="the whole picture")
+        png = self.driver.execute_cdp_cmd("Page.captureScreenshot", {"format": "png"})["data"]
+        shown_at = self.page("window.brindlemox.lastFrameAt - window.brindlemox.firstFrameAt")
+        self.assertLess(shown_at, WHOLE_PICTURE_UNTIL_MS, "the screenshot came too late")
+        frame = base64.b64encode(canvas_bytes_of_frame(self.picture_frame)).decode()
+        found = self.driver.execute_async_script(CHECK_BLOCKS, png, frame)
+        self.assertNotIn("error", found, found)
+        print(f"\n  screenshot {found['shot']}, canvas box {found['box']}", end=" ", file=sys.stderr)
+        self.assertEqual(found["foreign"], 0, f"colours the frame lacks, smoothed: {found}")
+        self.assertEqual(found["misplaced"], 0, f"frame pixels not in their blocks: {found}")
+
     # The tests.
+
+    def test_canvas_fills_the_window_at_4_to_3_crisp_at_every_pixel_ratio(self):
+        for width, height, ratio, mobile in ((1920, 1080, 1, False), (1920, 1080, 2, False),
+                                             (390, 844, 3, True)):
+            with self.subTest(f"{width}x{height} at ratio {ratio}"):
+                self.show_at(width, height, ratio, mobile)
+                canvas = self.rect_of("screen")
+                # 4:3, inside the window, centred across it.
+                self.assertAlmostEqual(canvas["width"] * 3, canvas["height"] * 4, delta=4)
+                self.assertGreaterEqual(canvas["left"], 0)
+                self.assertGreaterEqual(canvas["top"], 0)
+                self.assertLessEqual(canvas["right"], width + 0.5)
+                self.assertLessEqual(canvas["bottom"], height + 0.5)
+                self.assertAlmostEqual(canvas["left"], width - canvas["right"], delta=1)
+                # As large as the window allows: as wide as it (less at most
+                # 3 pixels, a multiple of 4 wide keeping both sizes whole), or
+                # as high as it less the controls, which stay in sight below.
+                for control in ("fullscreen", "close"):
+                    button = self.rect_of(control)
+                    self.assertGreaterEqual(button["top"], canvas["bottom"] - 0.5, control)
+                    self.assertLessEqual(button["bottom"], height, control)
+                self.assertTrue(canvas["width"] > width - 4 or canvas["height"] >= height - 120,
+                                canvas)
+                self.assertEqual(self.page("getComputedStyle(document.getElementById('screen'))"
+                                           ".imageRendering"), "pixelated")
+                self.assert_crisp_while_the_picture_stands()
+
+    def test_fullscreen_puts_the_canvas_alone_and_escape_leaves_it_before_ending_the_show(self):
+        self.open("show")
+        self.wait_for_frames(30)
+        self.assertIn("Escape again ends the show", self.page("document.body.textContent"))
+        self.driver.find_element(By.ID, "fullscreen").click()
+        self.wait_for("document.fullscreenElement === document.getElementById('screen')",
+                      what="the canvas in fullscreen")
+        canvas = self.rect_of("screen")
+        self.assertEqual([canvas["left"], canvas["top"], canvas["width"], canvas["height"]],
+                         self.page("[0, 0, window.innerWidth, window.innerHeight]"))
+        self.assertEqual(self.page("getComputedStyle(document.getElementById('screen')).objectFit"),
+                         "contain")
+        # The browser's Escape leaves fullscreen; the show goes on.
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.wait_for("document.fullscreenElement === null", what="the end of fullscreen")
+        frames = self.page("window.brindlemox.framesPresented")
+        self.wait_for(f"window.brindlemox.framesPresented > {frames + 5}", what="frames after it")
+        self.assertFalse(self.page("window.brindlemox.ended"))
+        # F does the same as the button, both ways.
+        ActionChains(self.driver).send_keys("f").perform()
+        self.wait_for("document.fullscreenElement !== null", what="fullscreen by F")
+        ActionChains(self.driver).send_keys("f").perform()
+        self.wait_for("document.fullscreenElement === null", what="the end of fullscreen by F")
+        # Escape again ends the show.
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.wait_for("window.brindlemox.ended", what="the end of the show")
+        self.assertEqual(self.page("window.brindlemox.exitCode"), 0)
+        self.assertTrue(self.page("document.getElementById('fullscreen').disabled"))
+
+    def test_the_ended_show_offers_to_play_again(self):
+        self.open("show")
+        self.assertTrue(self.page("document.getElementById('again').hidden"))
+        self.wait_for_frames(30)
+        self.driver.find_element(By.ID, "close").click()
+        self.assert_stopped_in_order(STOP)
+        again = self.driver.find_element(By.ID, "again")
+        self.assertTrue(again.is_displayed())
+        again.click()
+        self.wait_for("window.brindlemox && !window.brindlemox.ended && "
+                      "window.brindlemox.framesPresented >= 30", what="the show played again")
+        self.assertFalse(self.page("document.getElementById('screen').hidden"))
+        self.assertTrue(self.page("document.getElementById('again').hidden"))
 
     def test_show_draws_the_back_buffer_one_frame_per_animation_frame(self):
         self.open("show")
@@ -222,6 +407,33 @@ class PageTest(unittest.TestCase):
         self.assertFalse(self.page("window.brindlemox.ended"))
         self.assertEqual(self.page("window.brindlemox.log"), [])
 
+    def test_bundle_from_a_plain_static_server_plays_the_show(self):
+        if not self.bundle_base:
+            self.skipTest("no bundle given")
+        # The bundle holds the page as shipped, which keeps no record for
+        # tests: its frames are timed from outside.
+        watch = self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                            {"source": OUTSIDE_WATCH})
+        try:
+            self.open("", self.bundle_base)
+        finally:
+            self.driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument",
+                                        {"identifier": watch["identifier"]})
+        self.wait_for("/^Brindlemox :: \\d+ fps   $/.test(document.querySelector('title')"
+                      ".textContent)", what="the frame rate in the title")
+        pixels = self.read_whole_picture(outside=True)
+        self.assertEqual(differing_pixels(pixels, canvas_bytes_of_frame(self.picture_frame)), 0,
+                         "the bundle's canvas is not the capture tool's frame at 7000 ms")
+        self.assertEqual(self.page("window.brindlemox.log"), [])
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.wait_for("window.brindlemox.ended", what="the end of the show")
+        self.assertEqual(self.page("window.brindlemox.exitCode"), 0)
+        frames = self.page("window.outsideWatch.framesPresented")
+        time.sleep(0.3)
+        self.assertEqual(self.page("window.outsideWatch.framesPresented"), frames,
+                         "frames were drawn after the end")
+        self.assertIn("The show has ended", self.page("document.getElementById('status').textContent"))
+
     def test_escape_ends_the_show_in_order(self):
         self.open("show")
         self.wait_for_frames(30)
@@ -244,6 +456,23 @@ class PageTest(unittest.TestCase):
                          ['Brindlemox: cannot load picture "pvn_quad.png": file not found'])
         self.assertFalse(self.page("window.brindlemox.ended"))
 
+    def test_shipped_page_shows_the_show_and_keeps_no_record_for_tests(self):
+        self.open("shipped")
+        self.wait_for("!document.getElementById('screen').hidden && "
+                      "/ fps   $/.test(document.getElementById('title').textContent)",
+                      what="the canvas and the frame rate in the title")
+        canvas = self.driver.find_element(By.ID, "screen")
+        first = canvas.screenshot_as_png
+        time.sleep(1.0)
+        self.assertNotEqual(first, canvas.screenshot_as_png,
+                            "two screenshots a second apart are the same")
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.wait_for("window.brindlemox.ended", what="the end of the show")
+        self.assertEqual(self.page("window.brindlemox.exitCode"), 0)
+        for name in ("journal", "framesPresented", "animationFrames", "firstFrameAt",
+                     "lastFrameAt"):
+            self.assertFalse(self.page(f"'{name}' in window.brindlemox"), name)
+
     def test_device_failure_shows_the_error_line_and_draws_nothing(self):
         self.open("nodevice")
         self.wait_for("window.brindlemox && window.brindlemox.ended", what="the end of the show")
@@ -257,9 +486,11 @@ class PageTest(unittest.TestCase):
 
 
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) not in (4, 5):
         raise SystemExit(__doc__)
     PageTest.build_dir = os.path.abspath(sys.argv[1])
+    if len(sys.argv) == 5:
+        PageTest.bundle_dir = os.path.abspath(sys.argv[4])
     with open(sys.argv[2], "rb") as f:
         PageTest.picture_frame = f.read()
     with open(sys.argv[3], "rb") as f:

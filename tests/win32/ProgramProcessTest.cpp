@@ -4,11 +4,15 @@
 // exit code.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
+#include "platform/Letterbox.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Api.h"
 #include "tests/ScratchDirectory.h"
@@ -39,7 +43,8 @@ std::string TitleOf(HWND window) {
 // error going to a file. Ended by force if a test leaves it running.
 class ProgramProcess {
  public:
-  ProgramProcess(const fs::path& program, const fs::path& workingDirectory, WORD showCommand)
+  ProgramProcess(const fs::path& program, const fs::path& workingDirectory, WORD showCommand,
+                 const std::string& arguments = "")
       : said(fs::temp_directory_path() /
              ("brindlemox-process-said-" + std::to_string(GetCurrentProcessId()) + ".txt")) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -53,7 +58,7 @@ class ProgramProcess {
     startup.hStdInput = nullptr;
     startup.hStdOutput = output;
     startup.hStdError = output;
-    std::string commandLine = "\"" + program.string() + "\"";
+    std::string commandLine = "\"" + program.string() + "\"" + arguments;
     started = CreateProcessA(program.string().c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                              0, nullptr, workingDirectory.string().c_str(), &startup,
                              &process) != 0;
@@ -98,10 +103,15 @@ class ProgramProcess {
   // What the program wrote to standard error (and output) so far, with
   // Windows' line ends as "\n".
   std::string Said() const {
-    std::ifstream in(said, std::ios::binary);
-    std::string text(std::istreambuf_iterator<char>(in), {});
+    std::string text = Written();
     std::erase(text, '\r');
     return text;
+  }
+
+  // The bytes it wrote to standard output and error, as they are.
+  std::string Written() const {
+    std::ifstream in(said, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   bool started = false;
@@ -159,8 +169,9 @@ long RunUntilTheFrameRateThenEscape(const ProgramProcess& program) {
 }  // namespace
 
 // A hidden window gives the device nothing to present into, so its
-// constructor fails inside QelGFX36.dll: the program says so in the box,
-// draws no frame, and ends with exit code 1 once the box is dismissed.
+// constructor fails inside QelGFX36.dll: the program says so in the box and,
+// with the reason the device gave, in one line on standard error, draws no
+// frame, and ends with exit code 1 once the box is dismissed.
 TEST(ProgramProcess, WhenTheDeviceCannotBeMadeTheBoxSaysSoAndTheExitCodeIsOne) {
   ProgramProcess program(BuildFolder() / "brindlemox.exe", BuildFolder(), SW_HIDE);
   ASSERT_TRUE(program.started);
@@ -173,9 +184,12 @@ TEST(ProgramProcess, WhenTheDeviceCannotBeMadeTheBoxSaysSoAndTheExitCodeIsOne) {
   EXPECT_EQ(TitleOf(window), "Brindlemox");
   EXPECT_FALSE(IsWindowVisible(window));
 
+  EXPECT_EQ(program.Said(),
+            "QelGFX Fatal Error: Could not initialize graphics subsystem "
+            "(cannot present: no visible window on this thread to present into)\n");
+
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(program.ExitCode(), 1);
-  EXPECT_EQ(program.Said(), "");
 }
 
 // Started in the build folder, in an empty folder, and as a copy without its
@@ -217,4 +231,139 @@ TEST(ProgramProcess, TheShowFindsItsPictureBesideItselfAndRunsOnWithoutIt) {
     EXPECT_EQ(RunUntilTheFrameRateThenEscape(program), 0) << program.Said();
     EXPECT_EQ(program.Said(), c.says);
   }
+}
+
+namespace {
+
+constexpr int kFrameWidth = 640;
+constexpr int kFrameHeight = 480;
+
+// The screen as the user sees it, 0x00RRGGBB, rows from the top.
+std::vector<uint32_t> ReadScreen(int width, int height) {
+  std::vector<uint32_t> pixels;
+  const HDC screen = GetDC(nullptr);
+  const HDC copy = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap != nullptr) {
+    const HGDIOBJ previous = SelectObject(copy, bitmap);
+    if (BitBlt(copy, 0, 0, width, height, screen, 0, 0, SRCCOPY)) {
+      const auto* first = static_cast<const uint32_t*>(bits);
+      pixels.assign(first, first + static_cast<size_t>(width) * height);
+      for (uint32_t& p : pixels) p &= 0xFFFFFFu;
+    }
+    SelectObject(copy, previous);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(copy);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+// Whether the screen shows the frame letterboxed: black outside the largest
+// 4:3 box, the middle of each frame pixel's block in the box that pixel, and
+// no colour in the box that the frame lacks (nothing smoothed). Which of two
+// frame pixels a shown pixel exactly on their border takes is left open.
+testing::AssertionResult ShowsLetterboxed(const std::vector<uint32_t>& screen, int width,
+                                          int height, const std::vector<uint32_t>& frame) {
+  if (screen.size() != static_cast<size_t>(width) * height)
+    return testing::AssertionFailure() << "the screen could not be read";
+  const platform::ShownRect box = platform::LetterboxRect(width, height, kFrameWidth, kFrameHeight);
+  const std::unordered_set<uint32_t> colours(frame.begin(), frame.end());
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const uint32_t shown = screen[static_cast<size_t>(y) * width + x];
+      const bool inside =
+          x >= box.x && x < box.x + box.width && y >= box.y && y < box.y + box.height;
+      if (!inside && shown != 0)
+        return testing::AssertionFailure() << "not black outside the box at " << x << "," << y;
+      if (inside && colours.count(shown) == 0)
+        return testing::AssertionFailure() << "a colour the frame lacks at " << x << "," << y;
+    }
+  for (int fy = 0; fy < kFrameHeight; ++fy)
+    for (int fx = 0; fx < kFrameWidth; ++fx) {
+      const int x = box.x + (2 * fx + 1) * box.width / (2 * kFrameWidth);
+      const int y = box.y + (2 * fy + 1) * box.height / (2 * kFrameHeight);
+      if (screen[static_cast<size_t>(y) * width + x] !=
+          frame[static_cast<size_t>(fy) * kFrameWidth + fx])
+        return testing::AssertionFailure()
+               << "frame pixel " << fx << "," << fy << " is not in its block";
+    }
+  return testing::AssertionSuccess()
+         << "box " << box.width << "x" << box.height << " at " << box.x << "," << box.y;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Waits up to 10 s for the window to take that place and size.
+testing::AssertionResult ComesTo(HWND window, const RECT& wanted) {
+  RECT now{};
+  for (int i = 0; i < 200; ++i) {
+    if (GetWindowRect(window, &now) && SameRect(now, wanted)) return testing::AssertionSuccess();
+    Sleep(50);
+  }
+  return testing::AssertionFailure() << "the window is at " << now.left << "," << now.top << " "
+                                     << now.right - now.left << "x" << now.bottom - now.top;
+}
+
+}  // namespace
+
+// F11 and Alt+Enter, handled by the default window procedure: the window
+// covers the screen and shows the frame letterboxed (the capture tool's
+// frame at 7000 ms, in the tile zoom's still picture), comes back to where
+// it was, and Escape in fullscreen still ends the show with exit code 0.
+TEST(ProgramProcess, F11AndAltEnterToggleFullscreenLetterboxedAndEscapeStillEnds) {
+  ProgramProcess capture(BuildFolder() / "brindlemox-capture.exe", BuildFolder(), SW_HIDE,
+                         " --fps 1 --frames 8 --raw");
+  ASSERT_TRUE(capture.started);
+  ASSERT_EQ(capture.ExitCode(), 0);
+  const std::string raw = capture.Written();
+  ASSERT_EQ(raw.size(), size_t{kFrameWidth} * kFrameHeight * 4);
+  std::vector<uint32_t> frame(size_t{kFrameWidth} * kFrameHeight);
+  std::memcpy(frame.data(), raw.data(), raw.size());
+  for (uint32_t& p : frame) p &= 0xFFFFFFu;
+
+  ProgramProcess program(BuildFolder() / "brindlemox.exe", BuildFolder(), SW_SHOWNORMAL);
+  ASSERT_TRUE(program.started);
+  const HWND window = program.WaitForWindow("QelWin", ShowsTheFrameRate);
+  ASSERT_NE(window, nullptr) << program.Said();
+  const DWORD shown = GetTickCount();
+  RECT home{};
+  ASSERT_TRUE(GetWindowRect(window, &home));
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  const RECT screen{0, 0, width, height};
+  constexpr LPARAM kAlt = LPARAM{1} << 29;
+
+  PostMessageA(window, platform::WM_KEYDOWN, platform::VK_F11, 1);
+  ASSERT_TRUE(ComesTo(window, screen));
+  testing::AssertionResult letterboxed = testing::AssertionFailure() << "never looked";
+  for (DWORD at : {6200u, 6500u, 6800u, 7100u, 7400u}) {
+    const DWORD now = GetTickCount() - shown;
+    if (now < at) Sleep(at - now);
+    letterboxed = ShowsLetterboxed(ReadScreen(width, height), width, height, frame);
+    if (letterboxed) break;
+  }
+  EXPECT_TRUE(letterboxed);
+
+  PostMessageA(window, platform::WM_KEYDOWN, platform::VK_F11, 1);
+  EXPECT_TRUE(ComesTo(window, home));
+  PostMessageA(window, platform::WM_SYSKEYDOWN, platform::VK_RETURN, kAlt);
+  EXPECT_TRUE(ComesTo(window, screen));
+  PostMessageA(window, platform::WM_SYSKEYDOWN, platform::VK_RETURN, kAlt);
+  EXPECT_TRUE(ComesTo(window, home));
+  PostMessageA(window, platform::WM_KEYDOWN, platform::VK_F11, 1);
+  EXPECT_TRUE(ComesTo(window, screen));
+  PostMessageA(window, platform::WM_KEYDOWN, platform::VK_ESCAPE, 1);
+  EXPECT_EQ(program.ExitCode(), 0);
+  EXPECT_EQ(program.Said(), "");
 }

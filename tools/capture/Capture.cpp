@@ -1,5 +1,7 @@
 #include "tools/capture/Capture.h"
 
+#include "effects/TileZoomEffect.h"
+#include "framework/DataFiles.h"
 #include "platform/headless/HeadlessControl.h"
 #include "shell/DemoShell.h"
 #include "shell/ShellState.h"
@@ -13,6 +15,7 @@ int RunCapture(const CaptureOptions& options, const FrameSink& sink, std::string
   headless::SetPerformanceCounter(0);
   headless::SetTickCount(options.seed);
   ResetShellState();
+  UseDataFile(kTileZoomPictureFile, options.picture);
 
   const uint64_t step = FrameStep(options.fps);
   const uint64_t last = LastFrame(options);
@@ -40,6 +43,7 @@ int RunCapture(const CaptureOptions& options, const FrameSink& sink, std::string
 
   const int exitCode = DemoMain(nullptr, nullptr, "", platform::SW_SHOWDEFAULT);
   headless::Reset();
+  UseDataFile(kTileZoomPictureFile, "");
   if (failed) return 1;
   if (exitCode != 0 && error.empty()) error = "the presentation could not start";
   return exitCode;

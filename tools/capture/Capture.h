@@ -4,7 +4,10 @@
 // The performance counter runs at 1,000,000 ticks a second; it reads 0 during
 // set-up and (k - 1) * step during frame k (frame 1 is the first), so every
 // frame sees exactly the time it would at a steady frame rate. The tick count
-// that seeds the random generator is the seed.
+// that seeds the random generator is the seed. The tile zoom reads
+// options.picture when that names a file, and otherwise looks for its
+// picture as the program does (in the working directory alone, since the
+// headless backend knows no program folder).
 #pragma once
 
 #include <cstdint>

@@ -17,8 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/StandardStreams.h"
 #include "tools/capture/Capture.h"
 #include "tools/capture/CaptureOptions.h"
+#include "tools/capture/CapturePicture.h"
 #include "tools/capture/PngFrameWriter.h"
 
 namespace {
@@ -60,16 +62,29 @@ bool WriteRawFrame(const uint32_t* pixels, int width, int height, std::vector<ui
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::OpenClosedStandardStreams();
   CaptureOptions options;
   std::string error;
   if (!ParseCaptureOptions(argc, argv, options, error)) {
     std::fprintf(stderr, "brindlemox-capture: %s\n\n%s", error.c_str(), CaptureUsage());
     return 2;
   }
-  if (options.help) {
-    std::fputs(CaptureUsage(), stdout);
+  if (options.help || options.version) {
+    if (std::fputs(options.help ? CaptureUsage() : CaptureVersion(), stdout) < 0 ||
+        std::fflush(stdout) != 0) {
+      std::fprintf(stderr, "brindlemox-capture: cannot write to standard output\n");
+      return 1;
+    }
     return 0;
   }
+
+  // Before any output: no directory made, no byte of video written.
+  const CapturePicture picture = ChooseCapturePicture(options.picture, ToolDirectory());
+  if (!picture.problem.empty() && !options.allowMissingPicture) {
+    std::fprintf(stderr, "brindlemox-capture: %s\n", picture.problem.c_str());
+    return 1;
+  }
+  options.picture = picture.path;
 
   if (options.raw) {
 #ifdef SIGPIPE

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -19,6 +20,30 @@ bool ParseNumber(std::string_view text, uint64_t min, uint64_t max, uint64_t& va
 bool Fail(std::string& error, const char* message) {
   error = message;
   return false;
+}
+
+// A flag that may be given once: --raw, --allow-missing-picture.
+bool SetFlagOnce(bool& flag, std::string_view option, std::string& error) {
+  if (flag) {
+    error = std::string(option) + " given twice";
+    return false;
+  }
+  return flag = true;
+}
+
+// A value that may be given once and not empty: --out DIR, --picture PATH.
+bool SetTextOnce(std::string_view value, std::string& text, std::string_view option,
+                 std::string_view needs, std::string& error) {
+  if (value.empty()) {
+    error = std::string(option) + " needs " + std::string(needs);
+    return false;
+  }
+  if (!text.empty()) {
+    error = std::string(option) + " given twice";
+    return false;
+  }
+  text = std::string(value);
+  return true;
 }
 
 bool ParseFrameList(std::string_view list, std::vector<FrameRange>& frames) {
@@ -43,11 +68,77 @@ bool ParseFrameList(std::string_view list, std::vector<FrameRange>& frames) {
   }
 }
 
+// One option of the command line: a flag, or an option whose value is the
+// next argument. `apply` stores it into the options, or says what is wrong.
+struct OptionRule {
+  std::string_view name;
+  bool takesValue;
+  bool (*apply)(std::string_view value, CaptureOptions& options, std::string& error);
+};
+
+bool AskForHelp(std::string_view, CaptureOptions& options, std::string&) {
+  return options.help = true;
+}
+
+constexpr OptionRule kOptionRules[] = {
+    {"--help", false, AskForHelp},
+    {"-h", false, AskForHelp},
+    {"--version", false,
+     [](std::string_view, CaptureOptions& o, std::string&) { return o.version = true; }},
+    {"--raw", false,
+     [](std::string_view, CaptureOptions& o, std::string& error) {
+       return SetFlagOnce(o.raw, "--raw", error);
+     }},
+    {"--fps", true,
+     [](std::string_view value, CaptureOptions& o, std::string& error) {
+       uint64_t number = 0;
+       if (!ParseNumber(value, 1, 1000, number))
+         return Fail(error, "--fps must be a whole number from 1 to 1000");
+       o.fps = static_cast<uint32_t>(number);
+       return true;
+     }},
+    {"--seed", true,
+     [](std::string_view value, CaptureOptions& o, std::string& error) {
+       uint64_t number = 0;
+       if (!ParseNumber(value, 0, kMaxUint32, number))
+         return Fail(error, "--seed must be a whole number from 0 to 4294967295");
+       o.seed = static_cast<uint32_t>(number);
+       return true;
+     }},
+    {"--duration", true,
+     [](std::string_view value, CaptureOptions& o, std::string& error) {
+       if (!ParseNumber(value, 1, kMaxUint32, o.durationMs))
+         return Fail(error, "--duration must be a whole number of ms from 1 to 4294967295");
+       return true;
+     }},
+    {"--frames", true,
+     [](std::string_view value, CaptureOptions& o, std::string& error) {
+       o.frames.clear();
+       if (!ParseFrameList(value, o.frames))
+         return Fail(error, "--frames must be a list like 1,15,960-970 of frames from 1");
+       return true;
+     }},
+    {"--out", true,
+     [](std::string_view value, CaptureOptions& o, std::string& error) {
+       return SetTextOnce(value, o.outDir, "--out", "a directory", error);
+     }},
+    {"--picture", true,
+     [](std::string_view value, CaptureOptions& o, std::string& error) {
+       return SetTextOnce(value, o.picture, "--picture", "a file", error);
+     }},
+    {"--allow-missing-picture", false,
+     [](std::string_view, CaptureOptions& o, std::string& error) {
+       return SetFlagOnce(o.allowMissingPicture, "--allow-missing-picture", error);
+     }},
+};
+
 }  // namespace
 
 const char* CaptureUsage() {
   return "usage: brindlemox-capture [--fps N] [--seed N] [--duration MS | --frames LIST]\n"
+         "                          [--picture PATH] [--allow-missing-picture]\n"
          "                          (--out DIR | --raw)\n"
+         "       brindlemox-capture --help | --version\n"
          "\n"
          "Plays the presentation offscreen on a virtual clock and writes its frames.\n"
          "  --fps N         frames per second of the virtual clock, 1 to 1000 (default 60)\n"
@@ -57,57 +148,45 @@ const char* CaptureUsage() {
          "  --frames LIST   write only these frames, e.g. 1,15,960-970 (frames count from 1;\n"
          "                  every frame up to the largest is rendered; --duration is ignored)\n"
          "  --out DIR       write frame k as DIR/frame_NNNNNN.png (DIR is created)\n"
-         "  --raw           write 640x480 bgr0 pixels per frame to standard output\n";
+         "  --raw           write 640x480 bgr0 pixels per frame to standard output\n"
+         "  --picture PATH  the tile zoom's picture; by default pvn_quad.png in the\n"
+         "                  working directory, else beside this tool, else in\n"
+         "                  ../share/brindlemox from this tool's folder\n"
+         "  --allow-missing-picture\n"
+         "                  record black tiles when there is no usable picture\n"
+         "                  (without it the tool stops before the first frame)\n"
+         "  --help, -h      show this text and exit\n"
+         "  --version       show the version and exit\n"
+         "\n"
+         "Exit codes: 0 done, 1 no usable picture or an output could not be written,\n"
+         "2 a bad option or value.\n";
 }
+
+const char* CaptureVersion() { return "brindlemox-capture " BRINDLEMOX_VERSION "\n"; }
 
 bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
                          std::string& error) {
-  bool haveOut = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view name = argv[i];
-    if (name == "--help" || name == "-h") {
-      options.help = true;
-      return true;
-    }
-    if (name == "--raw") {
-      if (options.raw) return Fail(error, "--raw given twice");
-      options.raw = true;
-      continue;
-    }
-    if (name != "--fps" && name != "--seed" && name != "--duration" && name != "--frames" &&
-        name != "--out") {
+    const OptionRule* rule = std::find_if(std::begin(kOptionRules), std::end(kOptionRules),
+                                          [&](const OptionRule& r) { return r.name == name; });
+    if (rule == std::end(kOptionRules)) {
       error = "unknown option '" + std::string(name) + "'";
       return false;
     }
-    if (i + 1 >= argc) {
-      error = std::string(name) + " needs a value";
-      return false;
+    std::string_view value;
+    if (rule->takesValue) {
+      if (i + 1 >= argc) {
+        error = std::string(name) + " needs a value";
+        return false;
+      }
+      value = argv[++i];
     }
-    const std::string_view value = argv[++i];
-    uint64_t number = 0;
-    if (name == "--fps") {
-      if (!ParseNumber(value, 1, 1000, number))
-        return Fail(error, "--fps must be a whole number from 1 to 1000");
-      options.fps = static_cast<uint32_t>(number);
-    } else if (name == "--seed") {
-      if (!ParseNumber(value, 0, kMaxUint32, number))
-        return Fail(error, "--seed must be a whole number from 0 to 4294967295");
-      options.seed = static_cast<uint32_t>(number);
-    } else if (name == "--duration") {
-      if (!ParseNumber(value, 1, kMaxUint32, options.durationMs))
-        return Fail(error, "--duration must be a whole number of ms from 1 to 4294967295");
-    } else if (name == "--frames") {
-      options.frames.clear();
-      if (!ParseFrameList(value, options.frames))
-        return Fail(error, "--frames must be a list like 1,15,960-970 of frames from 1");
-    } else {
-      if (value.empty()) return Fail(error, "--out needs a directory");
-      if (haveOut) return Fail(error, "--out given twice");
-      options.outDir = std::string(value);
-      haveOut = true;
-    }
+    if (!rule->apply(value, options, error)) return false;
+    // Help and the version are answered whatever else the line holds.
+    if (options.help || options.version) return true;
   }
-  if (haveOut == options.raw) {
+  if (options.outDir.empty() != options.raw) {
     error = "give exactly one of --out DIR and --raw";
     return false;
   }

@@ -17,15 +17,26 @@ struct CaptureOptions {
   std::vector<FrameRange> frames;  // empty: every frame of the duration
   std::string outDir;
   bool raw = false;
-  bool help = false;
+  // --picture PATH: the tile zoom's picture. Empty: pvn_quad.png where the
+  // program would find it (tools/capture/CapturePicture.h).
+  std::string picture;
+  // --allow-missing-picture: without a usable picture, record black tiles
+  // rather than nothing.
+  bool allowMissingPicture = false;
+  bool help = false;     // --help: print the usage and exit
+  bool version = false;  // --version: print the version and exit
 };
 
 // Parses argv[1..]. On a bad option or value returns false and says what was
-// wrong in `error`.
+// wrong in `error`. --help and --version end the parsing: the rest of the
+// line is not looked at.
 bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
                          std::string& error);
 
 const char* CaptureUsage();
+
+// "brindlemox-capture VERSION" and a line end, VERSION being the project's.
+const char* CaptureVersion();
 
 // The virtual counter runs at 1,000,000 ticks a second and advances by this
 // step per frame: (1000000 + fps / 2) / fps, rounded to the nearest tick.

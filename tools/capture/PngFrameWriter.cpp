@@ -6,7 +6,31 @@
 #include <system_error>
 #include <utility>
 
-#include "framework/PngFile.h"
+#include "tools/png/PngWriter.h"
+
+namespace {
+
+// Writes the bytes as the file `path`, whole or not at all: into
+// PATH.partial beside it first, which is renamed to PATH once complete (a
+// rename within a folder replaces the name in one step). On failure the
+// partial file is removed and PATH is left as it was, so that a disk that
+// fills up leaves no cut-short file that looks like a frame.
+bool WriteWholeFileOrNothing(const std::string& path, const std::vector<unsigned char>& bytes,
+                             std::string& reason) {
+  const std::string partial = path + ".partial";
+  std::error_code error;
+  if (!WriteWholeFile(partial.c_str(), bytes, reason)) {
+    std::filesystem::remove(partial, error);
+    return false;
+  }
+  std::filesystem::rename(partial, path, error);
+  if (!error) return true;
+  reason = error.message();
+  std::filesystem::remove(partial, error);
+  return false;
+}
+
+}  // namespace
 
 std::string PngFramePath(const std::string& dir, uint64_t frame) {
   char name[32];
@@ -77,7 +101,7 @@ bool PngFrameWriter::WriteEncoded(std::unique_lock<std::mutex>& lock, size_t hol
     lock.unlock();
     const std::string path = PngFramePath(dir_, job->frame);
     std::string reason = job->reason;
-    const bool written = job->ok && WriteWholeFile(path.c_str(), job->png, reason);
+    const bool written = job->ok && WriteWholeFileOrNothing(path, job->png, reason);
     lock.lock();
     if (!written) {
       failed_ = true;

@@ -9,7 +9,9 @@
 // came, so the first failure, in frame order, is the one reported and no
 // later frame's file is written after it, as when everything ran on one
 // thread. With no workers, everything runs on the caller's thread and no
-// thread is started.
+// thread is started. A frame's file is either whole or absent: it is
+// written under a name of its own, FILE.partial, and renamed when complete;
+// one that cannot be written whole leaves nothing behind.
 #pragma once
 
 #include <condition_variable>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/PngFile.h"
+#include "tools/png/PngWriter.h"
 #include "tools/picture/Picture.h"
 
 int main(int argc, char** argv) {

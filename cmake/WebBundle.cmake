@@ -1,0 +1,22 @@
+# The web bundle (included by Packaging.cmake): BUILD/Brindlemox-VERSION-web.zip,
+# one folder Brindlemox-VERSION-web holding the page and what it loads,
+# index.html, brindlemox.js, brindlemox.wasm and pvn_quad.png, with a
+# README.txt and LICENSE.txt. Its files work from any static web server:
+# the page finds the rest beside itself. scripts/test-web.sh serves the
+# unpacked folder with a plain static server and plays it in Chromium.
+
+set(BRINDLEMOX_PACKAGE_SYSTEM web)
+set(CPACK_GENERATOR ZIP)
+# The program is WebAssembly and JavaScript: nothing for strip.
+set(CPACK_STRIP_FILES OFF)
+set(BRINDLEMOX_PACKAGE_FILES Brindlemox-${PROJECT_VERSION}-web.zip)
+
+install(FILES ${CMAKE_BINARY_DIR}/index.html
+              $<TARGET_FILE:brindlemox>
+              $<TARGET_FILE_DIR:brindlemox>/$<TARGET_FILE_BASE_NAME:brindlemox>.wasm
+              ${CMAKE_SOURCE_DIR}/assets/pvn_quad.png
+        DESTINATION .)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/web/README.txt.in
+               ${CMAKE_BINARY_DIR}/package/README.txt @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/package/README.txt DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt COMPONENT licence)

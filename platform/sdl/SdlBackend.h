@@ -1,0 +1,56 @@
+// SDL2 backend: the default on Linux and other desktops.
+//
+// Depends on: SDL2 (video, events, message boxes, performance counter, the
+// program's own folder, and the renderer only to learn what draws it and,
+// with graphics hardware, to present), the GL_RENDERER string of SDL's
+// OpenGL renderer, Xlib where SDL draws on X11 (the X error handler, and
+// the main window's X id and events through SDL's window-manager info),
+// and POSIX: clock_gettime for the tick count, Unix sockets to learn why no
+// display answers, and fork handlers, shared memory and signal handlers to
+// end the message box on SIGINT and SIGTERM.
+// Cannot: set the window's outer size. The window manager owns the frame, so
+// the 640x480 asked for is the client area here, where Windows makes it the
+// outer size. Only the main window exists; its class has no icon, cursor or
+// brush of its own. The window's class, messages and default behaviour are
+// the emulated window's (platform/EmulatedWindow.h).
+//
+//   SdlVideo.cpp       the connection to the display (and why none can be
+//                      had), the screen, the end
+//   SdlWindow.cpp      the window, its events as messages, the clock, the
+//                      program's folder
+//   SdlX11.cpp         on X11: the X errors, and the window destroyed by
+//                      another program
+//   SdlMessageBox.cpp  the message box, which SIGINT and SIGTERM end
+//   SdlPresenter.cpp   the back buffer shown in the window
+//
+// This header is what those files share: the connection to the display,
+// the one SDL window while it lives, and what X11 tells of it.
+#pragma once
+
+#include <SDL.h>
+
+namespace platform::sdl {
+
+// Connects SDL's video to the display, once; false (with LastErrorText
+// saying why) when there is none that a user would see.
+bool EnsureVideo();
+// Whether EnsureVideo has connected.
+bool VideoReady();
+
+// The main window's SDL window; null before it is made and once it is gone.
+SDL_Window* MainWindow();
+void SetMainWindow(SDL_Window* window);
+
+// Makes Xlib report X errors to the backend rather than end the program;
+// called before SDL connects, so that SDL's own handler passes them on.
+void CatchX11Errors();
+// Watches the main window, once made, for its destruction by another
+// program (on X11; elsewhere nothing can destroy it).
+void WatchMainWindow(SDL_Window* window);
+// True once, after another program destroyed the main window.
+bool MainWindowDestroyedFromOutside();
+// Called right before SDL destroys the main window: lets SDL let go of a
+// window that another program destroyed without waiting for it for ever.
+void BeforeClosingMainWindow();
+
+}  // namespace platform::sdl

@@ -1,0 +1,25 @@
+// What the web backend converts between the page's terms and the program's:
+// the browser's keys into window messages, back-buffer pixels into the
+// canvas's.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Platform.h"
+
+namespace platform::web {
+
+// The window messages of a key going down, as Windows makes them: with Alt
+// held it is a system key. The browser's keyCode is the Windows virtual-key
+// code for every key the program reacts to (Escape 27, F4 115).
+inline Message KeyDownMessage(WindowHandle window, int keyCode, bool alt) {
+  return {window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<uintptr_t>(keyCode & 0xFFFF), 1};
+}
+
+// The canvas's pixel for a back-buffer pixel 0x00RRGGBB: the bytes R, G, B
+// and an opaque alpha in memory order, read as one little-endian word.
+constexpr uint32_t CanvasPixel(uint32_t pixel) {
+  return 0xFF000000u | (pixel & 0xFFu) << 16 | (pixel & 0xFF00u) | (pixel >> 16 & 0xFFu);
+}
+
+}  // namespace platform::web

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# What the test command's package steps decide, on this machine, without
+# changing it (apt-get is stood in for where it would change the system):
+#   - the 32-bit probe tells a kernel's refusal (the only reason to skip the
+#     32-bit runs) from any other failure, which is a fault;
+#   - a failing apt-get update stops nothing, is said in one line, and runs
+#     once for one set of package sources;
+#   - a package that cannot be installed fails, named in a line of ours;
+#   - skips are recorded for test-all's count, and ctest's skipped tests
+#     become skips.
+# Prints one line per behaviour; exits 1 on the first that does not hold.
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+source scripts/packages.sh
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export BRINDLEMOX_RUN_STATE=$work/state
+mkdir "$BRINDLEMOX_RUN_STATE"
+fresh_state() { rm -rf "$BRINDLEMOX_RUN_STATE"; mkdir "$BRINDLEMOX_RUN_STATE"; }
+fail() { echo "FAILED: $*"; exit 1; }
+pass() { echo "ok: $*"; }
+
+# The real probe: this kernel either runs it or refuses it, nothing else.
+probe_32bit_execution
+answer=$(run_state_get exec32)
+[[ "$answer" == yes || "$answer" == "no: "* ]] || fail "the real probe gave: $answer"
+pass "the real 32-bit probe answers \"${answer%%:*}\" here"
+
+# A program for another machine (x86-64's number in a 32-bit header) is
+# refused by every kernel with the same error as 32-bit code on a kernel
+# without 32-bit support.
+fresh_state
+write_32bit_probe() { printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x3e\x00'; }
+probe_32bit_execution
+[[ "$(run_state_get exec32)" == "no: the kernel does not execute 32-bit programs (Exec format error)" ]] ||
+  fail "a refused program gave: $(run_state_get exec32)"
+pass "a program the kernel refuses to execute means no 32-bit runs"
+
+# A probe that runs but fails is a fault, never a skip.
+fresh_state
+write_32bit_probe() { printf '#!/bin/sh\necho broken >&2\nexit 3\n'; }
+probe_32bit_execution
+[[ "$(run_state_get exec32)" == "fault: the 32-bit probe program ended with exit code 3: broken" ]] ||
+  fail "a failing probe gave: $(run_state_get exec32)"
+pass "a probe that runs and fails is a fault, not a skip"
+
+# apt-get stood in for: update fails as a half-synced mirror makes it fail,
+# install succeeds; every call is counted.
+fresh_state
+fake_root() {
+  echo "$*" >>"$work/apt-calls"
+  case " $* " in
+    *" update "*) echo "E: Failed to fetch http://deb.debian.org/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress?"
+                  return 100 ;;
+  esac
+  return 0
+}
+SUDO=fake_root
+said=$(ensure_packages brindlemox-not-installed-a 2>&1) || fail "a failing update stopped the install: $said"
+grep -q "^packages: apt-get update failed (Failed to fetch .*Mirror sync in progress?); installing with the package lists there are$" \
+  <<<"$said" || fail "no line of ours about the failed update: $said"
+ensure_packages brindlemox-not-installed-b >/dev/null 2>&1 || fail "the second install failed"
+[ "$(grep -c ' update ' "$work/apt-calls")" -eq 1 ] ||
+  fail "apt-get update ran $(grep -c ' update ' "$work/apt-calls") times for one set of sources"
+[ "$(grep -c ' install ' "$work/apt-calls")" -eq 2 ] || fail "not every install was tried"
+pass "a failing apt-get update is said in one line, stops nothing, and runs once"
+
+# A package the archive does not have fails, named by us. (The install is
+# stood in for; the reason comes from apt-get's own simulation.)
+fake_root() { [ "$1" = apt-get ] && shift; [[ " $* " == *" install "* ]] && return 100; return 0; }
+said=$(ensure_packages brindlemox-no-such-package 2>&1) && fail "a package that cannot be installed passed"
+grep -q "^packages: cannot install brindlemox-no-such-package: " <<<"$said" ||
+  fail "the package is not named: $said"
+pass "a package that cannot be installed fails the step, named"
+SUDO=""
+
+# Skips are kept for test-all's count; ctest's skipped tests become skips.
+fresh_state
+report_skip "Windows: 32-bit program runs" "the kernel does not execute 32-bit programs" >/dev/null
+printf 'The following tests did not run:\n\t148 - SdlWindow.ShowsTheBackBufferUnchanged (Skipped)\n' >"$work/ctest.log"
+report_skipped_tests "Linux suite" "$work/ctest.log" >/dev/null
+[ "$(wc -l <"$BRINDLEMOX_RUN_STATE/skips")" -eq 2 ] || fail "skips kept: $(cat "$BRINDLEMOX_RUN_STATE/skips")"
+grep -q "^Linux suite: SdlWindow.ShowsTheBackBufferUnchanged: " "$BRINDLEMOX_RUN_STATE/skips" ||
+  fail "a skipped test is not named: $(cat "$BRINDLEMOX_RUN_STATE/skips")"
+pass "skips are kept for the count, skipped tests among them"
