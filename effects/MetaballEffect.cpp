@@ -53,27 +53,8 @@ namespace {
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 constexpr float kMsToSeconds = 0.001f;
-constexpr float kStrength = 70000.0f;
 
 }  // namespace
-
-double MetaballField(const float* chargeX, const float* chargeY, int x, int y) {
-  double sum = 0.0;
-  for (int k = 0; k < MetaballEffect::kChargeCount; ++k) {
-    const double dx = static_cast<double>(chargeX[k]) - x;
-    const double dy = static_cast<double>(chargeY[k]) - y;
-    const double d2 = dx * dx + dy * dy;
-    sum += d2 == 0.0 ? 1.0 : 1.0 / d2;
-  }
-  return sum;
-}
-
-int MetaballIndex(double field) {
-  const double v = field * static_cast<double>(kStrength);
-  // Written so that NaN also saturates.
-  if (!(v < 255.0)) return 255;
-  return static_cast<int>(v);
-}
 
 MetaballEffect::MetaballEffect(QelGFX* owner)
     : palette(nullptr), chargeX(nullptr), chargeY(nullptr) {

@@ -5,20 +5,12 @@
 
 #include <cstdint>
 
+#include "effects/MetaballField.h"
 #include "framework/Effect.h"
-
-// The field at pixel (x, y) of the three charges whose columns and rows are
-// chargeX[0..2] and chargeY[0..2]: the sum, in charge order 0, 1, 2, of
-// 1 / d^2, where a charge exactly on the pixel (d^2 == 0) adds 1.0.
-double MetaballField(const float* chargeX, const float* chargeY, int x, int y);
-
-// The palette index of a field: v = field * 70000 truncated toward zero, and
-// 255 for any v of 255 or more (or NaN), however large.
-int MetaballIndex(double field);
 
 class MetaballEffect : public Effect {
  public:
-  static constexpr int kChargeCount = 3;
+  static constexpr int kChargeCount = kMetaballCharges;
 
   explicit MetaballEffect(QelGFX* owner);
   ~MetaballEffect() override;

@@ -8,229 +8,177 @@
 // the per-pixel formula gives (no fused multiply-add: -ffp-contract=off).
 // That leaves three divisions per pixel, most of the cost.
 //
-// The vector kernels avoid the divisions wherever an approximation can decide
-// the index. In float they form, four or eight pixels at a time,
-//   d = float(dx*dx) + float(dy*dy),  r = rcp(d) refined by one Newton step
-//   r (2 - d r),  w = (r0 + r1 + r2) * 70000,
-// and bound its error. With u = 2^-24, the unit round-off of a float:
-//   - d is within (1 + u)^2 - 1 ~ 2u of dx^2 + dy^2 (two conversions and one
-//     addition of positive numbers);
-//   - the processor's reciprocal is within 1.5 * 2^-12 of 1/d (its documented
-//     bound); the Newton step squares that to 2.25u and adds three roundings:
-//     r is within 5.25u of 1/d, so within 7.25u of 1/(dx^2 + dy^2);
-//   - two additions of positive terms and the scaling add 3u.
-// So w is within 10.3u (relative) of 70000 * sum 1/(dx^2 + dy^2), and the
-// defined double v is within 6 * 2^-53 of that: |w - v| < 11u * w. The
-// kernels widen w to [w (1 - 2^-20), w (1 + 2^-20)] (2^-20 = 16u, which also
-// covers the rounding of the two bounds). When that interval lies within one
-// unit [n, n + 1) below 255, the index is n; when it starts at 255 or above,
-// the index is 255. Every other pixel is worked out with the exact double
-// arithmetic: intervals that straddle a whole number (about 2^-19 * v of the
-// pixels at value v, a handful per frame), a charge exactly on the pixel
-// (d = 0 makes w NaN, which fails every comparison) and any overflow.
+// The vector kernels (MetaballVectorKernel.h) avoid them wherever an
+// approximation can decide the index. In float, four or eight pixels at a
+// time, they form for the three charges
+//   a, b, c = float(dx*dx) + float(dy*dy)
+//   q = (b c + a (b + c)) / (a (b c))        = 1/a + 1/b + 1/c
+// with one division (WebAssembly: a true one; x86: the processor's
+// reciprocal of the denominator refined by one Newton step r (2 - den r)),
+// and bound q's error. Let u = 2^-24, the unit round-off of a float, and
+// S = 1/A + 1/B + 1/C for the exact squared distances A, B, C. While every
+// step stays in the normal range of floats (below), each rounding of a
+// positive result moves it by at most u relative:
+//   - a, b, c are within 2u of A, B, C (two conversions, one addition), so
+//     1/a + 1/b + 1/c is within 2u of S;
+//   - the numerator takes three roundings (3u), the denominator two (2u);
+//   - the division rounds once (u); the processor's reciprocal is within
+//     1.5 * 2^-12 of 1/den (its documented bound), which the Newton step
+//     squares to 2.25u, plus three roundings: 5.25u, and the product u.
+// So q is within 8u (WebAssembly) or 13.25u (x86) of S, below 14u either
+// way. The bounds lo = q * 70000 (1 - 2^-19) and hi = q * 70000 (1 + 2^-19),
+// factors and products rounded to float, then satisfy lo < v < hi: the
+// margin 2^-19 = 32u exceeds 14u and the four roundings, and the defined
+// double v is within 7 * 2^-53 of 70000 S.
+//
+// The decision. For x >= 0 let F(x) = round(min(x, 255.5) - 0.5), rounded
+// to the nearest whole number, ties to even; the float sum
+// (min(x, 255.5) - 0.5) + 1.5 * 2^23 does exactly that rounding (subtracting
+// 0.5 is exact there, and floats from 2^23 to 2^24 are whole numbers) and
+// leaves 1.5 * 2^23 + F(x) in its bits. F(x) is floor(x) but one less where
+// x is an odd whole number, and 255 from x > 255 on. Where F(lo) = F(hi) = k:
+// if k < 255, then lo >= k (F(lo) would be lower) and hi <= k + 1 (F(hi)
+// would be higher), so k <= lo < v < hi <= k + 1 and trunc(v) = k; if
+// k = 255, then lo > 255, so v > 255 and the index is 255. The index is k
+// either way, and the lane's bits shifted left by 16 are the metaballs' red
+// k << 16. Where F(lo) and F(hi) differ (v near a whole number, about
+// 2^-18 * v of the pixels at value v: a handful a frame) the pixel is worked
+// out with the exact double arithmetic.
+//
+// The normal range. The kernels are taken only while every charge lies
+// within 2^19 of the surface (DrawMetaballField checks it once a frame), so
+// a, b, c are below 2^41 and nothing overflows. Below, the float squares
+// along each axis are raised to 2^-41 where they are smaller, so a, b, c
+// are at least 2^-40 and every product, sum and quotient above stays
+// between 2^-120 and 2^123: normal. Raising a square by at most 2^-41 moves
+// a distance of 2^-10 or more by at most 2^-31 relative, which the margin
+// absorbs; a charge nearer than 2^-10 to a pixel (on it, above all, where
+// the definition takes 1.0 for the term) makes v exceed 70000 * 2^10, and
+// the raised square still leaves q above 2^9 and lo far above 255: the
+// index is 255 both ways.
 //
 // Pixels are stored as palette[index]. The metaballs' palette holds i << 16
 // at entry i; the kernels check that once per frame and then shift the index
 // into place instead of looking it up.
 #include "effects/MetaballField.h"
 
-#include "effects/MetaballEffect.h"
+#include "effects/MetaballVectorKernel.h"
+#include "framework/VectorSupport.h"
 
-#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#if defined(BRINDLEMOX_X86_SSE2)
 #include <emmintrin.h>
-#define BRINDLEMOX_METABALL_SSE2 1
-// The AVX2 kernel needs GCC or Clang to compile one function for AVX2 in an
-// SSE2 build. GCC on 64-bit Windows cannot align its 32-byte stack spills,
-// so there the SSE2 kernel serves.
-#if defined(__GNUC__) && !(defined(_WIN64) && !defined(__clang__))
-#include <immintrin.h>
-#define BRINDLEMOX_METABALL_AVX2 1
 #endif
+#if defined(BRINDLEMOX_WASM_SIMD)
+#include <wasm_simd128.h>
 #endif
-#endif
+
+double MetaballField(const float* chargeX, const float* chargeY, int x, int y) {
+  double sum = 0.0;
+  for (int k = 0; k < kMetaballCharges; ++k) {
+    const double dx = static_cast<double>(chargeX[k]) - x;
+    const double dy = static_cast<double>(chargeY[k]) - y;
+    const double d2 = dx * dx + dy * dy;
+    sum += d2 == 0.0 ? 1.0 : 1.0 / d2;
+  }
+  return sum;
+}
+
+int MetaballIndex(double field) {
+  const double v = field * static_cast<double>(kMetaballStrength);
+  // Written so that NaN also saturates.
+  if (!(v < 255.0)) return 255;
+  return static_cast<int>(v);
+}
 
 namespace {
 
-constexpr int kCharges = MetaballEffect::kChargeCount;
-// What the vector kernels use; processors without them have only the exact
-// arithmetic.
-[[maybe_unused]] constexpr float kStrength = 70000.0f;
-// The interval around the float approximation that surely holds v.
-[[maybe_unused]] constexpr float kBelow = 1.0f - 1.0f / 1048576.0f;  // 1 - 2^-20
-[[maybe_unused]] constexpr float kAbove = 1.0f + 1.0f / 1048576.0f;  // 1 + 2^-20
-
-// The squared distances along each axis, per charge: doubles for the exact
-// arithmetic and their float roundings for the vector kernels.
-struct Squares {
-  alignas(32) double column[kCharges][kMetaballMaxWidth];
-  alignas(32) double row[kCharges][kMetaballMaxHeight];
-  alignas(32) float columnF[kCharges][kMetaballMaxWidth];
-  alignas(32) float rowF[kCharges][kMetaballMaxHeight];
-};
+// A float square, raised to 2^-41 where it is smaller (see above).
+float FloatSquare(double square) {
+  constexpr float kLeast = 1.0f / 2199023255552.0f;  // 2^-41
+  const float f = static_cast<float>(square);
+  return f < kLeast ? kLeast : f;
+}
 
 void FillSquares(const float* chargeX, const float* chargeY, int width, int height,
-                 Squares& s) {
-  for (int k = 0; k < kCharges; ++k) {
+                 MetaballSquares& s) {
+  for (int k = 0; k < kMetaballCharges; ++k) {
     for (int x = 0; x < width; ++x) {
       const double dx = static_cast<double>(chargeX[k]) - x;
       s.column[k][x] = dx * dx;
-      s.columnF[k][x] = static_cast<float>(s.column[k][x]);
+      s.columnF[k][x] = FloatSquare(s.column[k][x]);
     }
     for (int y = 0; y < height; ++y) {
       const double dy = static_cast<double>(chargeY[k]) - y;
       s.row[k][y] = dy * dy;
-      s.rowF[k][y] = static_cast<float>(s.row[k][y]);
+      s.rowF[k][y] = FloatSquare(s.row[k][y]);
     }
   }
 }
 
-// The defining arithmetic for one pixel, from the squares.
-inline uint32_t ExactPixel(const Squares& s, int x, int y, const uint32_t* palette) {
-  double sum = 0.0;
-  for (int k = 0; k < kCharges; ++k) {
-    const double d2 = s.column[k][x] + s.row[k][y];
-    sum += d2 == 0.0 ? 1.0 : 1.0 / d2;
-  }
-  return palette[MetaballIndex(sum)];
-}
-
-[[maybe_unused]] bool IsRedRamp(const uint32_t* palette) {
-  for (uint32_t i = 0; i < 256; ++i)
-    if (palette[i] != i << 16) return false;
-  return true;
-}
-
-// Pixels of a group of lanes whose indices a vector kernel has worked out:
-// looked up in the palette (when it is not the red ramp the kernels shift
-// into place), then every lane the bound left undecided done exactly.
-// Returns how many lanes took the exact arithmetic.
-template <int Lanes>
-int FinishLanes(const int32_t* lanes, bool lookUp, int decided, const Squares& s, int x, int y,
-                const uint32_t* palette, uint32_t* out) {
-  if (lookUp)
-    for (int i = 0; i < Lanes; ++i) out[i] = palette[lanes[i] & 0xFF];
-  int exact = 0;
-  for (int i = 0; i < Lanes; ++i) {
-    if ((decided >> i) & 1) continue;
-    out[i] = ExactPixel(s, x + i, y, palette);
-    ++exact;
-  }
-  return exact;
-}
-
-int FieldExact(const Squares& s, int width, int height, const uint32_t* palette,
+int FieldExact(const MetaballSquares& s, int width, int height, const uint32_t* palette,
                uint32_t* out) {
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) *out++ = ExactPixel(s, x, y, palette);
   return width * height;
 }
 
-#if defined(BRINDLEMOX_METABALL_SSE2)
-
-// 1/d to within 5.25u: the reciprocal estimate and one Newton step.
-inline __m128 InverseSse2(__m128 d) {
-  const __m128 r = _mm_rcp_ps(d);
-  return _mm_mul_ps(r, _mm_sub_ps(_mm_set1_ps(2.0f), _mm_mul_ps(d, r)));
+// Whether every charge lies within 2^19 of the surface, where the vector
+// kernels' bound holds (NaN fails).
+bool ChargesNearby(const float* chargeX, const float* chargeY) {
+  constexpr float kReach = 524288.0f;  // 2^19
+  for (int k = 0; k < kMetaballCharges; ++k)
+    if (!(chargeX[k] > -kReach && chargeX[k] < kReach && chargeY[k] > -kReach &&
+          chargeY[k] < kReach))
+      return false;
+  return true;
 }
 
-int FieldSse2(const Squares& s, int width, int height, const uint32_t* palette,
-              uint32_t* out) {
-  const bool redRamp = IsRedRamp(palette);
-  const __m128 strength = _mm_set1_ps(kStrength);
-  const __m128 below = _mm_set1_ps(kBelow);
-  const __m128 above = _mm_set1_ps(kAbove);
-  const __m128 top = _mm_set1_ps(255.0f);
-  const __m128 zero = _mm_setzero_ps();
-  const __m128i full = _mm_set1_epi32(255);
-  int exact = 0;
-  for (int y = 0; y < height; ++y, out += width) {
-    const __m128 row0 = _mm_set1_ps(s.rowF[0][y]);
-    const __m128 row1 = _mm_set1_ps(s.rowF[1][y]);
-    const __m128 row2 = _mm_set1_ps(s.rowF[2][y]);
-    int x = 0;
-    for (; x + 4 <= width; x += 4) {
-      __m128 w = InverseSse2(_mm_add_ps(_mm_load_ps(&s.columnF[0][x]), row0));
-      w = _mm_add_ps(w, InverseSse2(_mm_add_ps(_mm_load_ps(&s.columnF[1][x]), row1)));
-      w = _mm_add_ps(w, InverseSse2(_mm_add_ps(_mm_load_ps(&s.columnF[2][x]), row2)));
-      w = _mm_mul_ps(w, strength);
-      const __m128 lo = _mm_mul_ps(w, below);
-      const __m128 hi = _mm_mul_ps(w, above);
-      const __m128i n = _mm_cvttps_epi32(lo);
-      const __m128 saturated = _mm_cmpge_ps(lo, top);
-      const __m128 oneUnit =
-          _mm_and_ps(_mm_and_ps(_mm_cmpge_ps(lo, zero), _mm_cmplt_ps(hi, top)),
-                     _mm_castsi128_ps(_mm_cmpeq_epi32(n, _mm_cvttps_epi32(hi))));
-      const int decided = _mm_movemask_ps(_mm_or_ps(saturated, oneUnit));
-      const __m128i sat = _mm_castps_si128(saturated);
-      const __m128i index = _mm_or_si128(_mm_andnot_si128(sat, n), _mm_and_si128(sat, full));
-      uint32_t* o = out + x;
-      alignas(16) int32_t lanes[4];
-      if (redRamp)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_slli_epi32(index, 16));
-      else
-        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), index);
-      if (!redRamp || decided != 0xF)
-        exact += FinishLanes<4>(lanes, !redRamp, decided, s, x, y, palette, o);
-    }
-    for (; x < width; ++x, ++exact) out[x] = ExactPixel(s, x, y, palette);
+#if defined(BRINDLEMOX_X86_SSE2)
+// Four lanes of SSE2; the reciprocal refined by one Newton step.
+struct Sse2Lanes {
+  using F = __m128;
+  static constexpr int kLanes = 4;
+  static constexpr int kAllLanes = 0xF;
+  static F Load(const float* p) { return _mm_load_ps(p); }
+  static F Splat(float v) { return _mm_set1_ps(v); }
+  static F Add(F a, F b) { return _mm_add_ps(a, b); }
+  static F Mul(F a, F b) { return _mm_mul_ps(a, b); }
+  static F Min(F a, F b) { return _mm_min_ps(a, b); }
+  static F Quotient(F num, F den) {
+    const F r = _mm_rcp_ps(den);
+    return _mm_mul_ps(num, _mm_mul_ps(r, _mm_sub_ps(_mm_set1_ps(2.0f), _mm_mul_ps(den, r))));
   }
-  return exact;
-}
-
+  static F SameBits(F a, F b) {
+    return _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_castps_si128(a), _mm_castps_si128(b)));
+  }
+  static int Mask(F m) { return _mm_movemask_ps(m); }
+  static void StoreShifted(uint32_t* out, F bits) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_slli_epi32(_mm_castps_si128(bits), 16));
+  }
+  static void StoreBits(int32_t* out, F bits) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_castps_si128(bits));
+  }
+};
 #endif
 
-#if defined(BRINDLEMOX_METABALL_AVX2)
-
-__attribute__((target("avx2"))) inline __m256 InverseAvx2(__m256 d) {
-  const __m256 r = _mm256_rcp_ps(d);
-  return _mm256_mul_ps(r, _mm256_sub_ps(_mm256_set1_ps(2.0f), _mm256_mul_ps(d, r)));
-}
-
-// The SSE2 kernel's steps, eight pixels at a time.
-__attribute__((target("avx2"))) int FieldAvx2(const Squares& s, int width, int height,
-                                              const uint32_t* palette, uint32_t* out) {
-  const bool redRamp = IsRedRamp(palette);
-  const __m256 strength = _mm256_set1_ps(kStrength);
-  const __m256 below = _mm256_set1_ps(kBelow);
-  const __m256 above = _mm256_set1_ps(kAbove);
-  const __m256 top = _mm256_set1_ps(255.0f);
-  const __m256 zero = _mm256_setzero_ps();
-  const __m256i full = _mm256_set1_epi32(255);
-  int exact = 0;
-  for (int y = 0; y < height; ++y, out += width) {
-    const __m256 row0 = _mm256_set1_ps(s.rowF[0][y]);
-    const __m256 row1 = _mm256_set1_ps(s.rowF[1][y]);
-    const __m256 row2 = _mm256_set1_ps(s.rowF[2][y]);
-    int x = 0;
-    for (; x + 8 <= width; x += 8) {
-      __m256 w = InverseAvx2(_mm256_add_ps(_mm256_load_ps(&s.columnF[0][x]), row0));
-      w = _mm256_add_ps(w, InverseAvx2(_mm256_add_ps(_mm256_load_ps(&s.columnF[1][x]), row1)));
-      w = _mm256_add_ps(w, InverseAvx2(_mm256_add_ps(_mm256_load_ps(&s.columnF[2][x]), row2)));
-      w = _mm256_mul_ps(w, strength);
-      const __m256 lo = _mm256_mul_ps(w, below);
-      const __m256 hi = _mm256_mul_ps(w, above);
-      const __m256i n = _mm256_cvttps_epi32(lo);
-      const __m256 saturated = _mm256_cmp_ps(lo, top, _CMP_GE_OQ);
-      const __m256 oneUnit = _mm256_and_ps(
-          _mm256_and_ps(_mm256_cmp_ps(lo, zero, _CMP_GE_OQ), _mm256_cmp_ps(hi, top, _CMP_LT_OQ)),
-          _mm256_castsi256_ps(_mm256_cmpeq_epi32(n, _mm256_cvttps_epi32(hi))));
-      const int decided = _mm256_movemask_ps(_mm256_or_ps(saturated, oneUnit));
-      const __m256i index = _mm256_blendv_epi8(n, full, _mm256_castps_si256(saturated));
-      uint32_t* o = out + x;
-      alignas(32) int32_t lanes[8];
-      if (redRamp)
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), _mm256_slli_epi32(index, 16));
-      else
-        _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), index);
-      if (!redRamp || decided != 0xFF)
-        exact += FinishLanes<8>(lanes, !redRamp, decided, s, x, y, palette, o);
-    }
-    for (; x < width; ++x, ++exact) out[x] = ExactPixel(s, x, y, palette);
-  }
-  return exact;
-}
-
+#if defined(BRINDLEMOX_WASM_SIMD)
+// Four lanes of WebAssembly SIMD, which has no reciprocal estimate: the
+// division is a true one (one a pixel, where the plain arithmetic has three).
+struct WasmLanes {
+  using F = v128_t;
+  static constexpr int kLanes = 4;
+  static constexpr int kAllLanes = 0xF;
+  static F Load(const float* p) { return wasm_v128_load(p); }
+  static F Splat(float v) { return wasm_f32x4_splat(v); }
+  static F Add(F a, F b) { return wasm_f32x4_add(a, b); }
+  static F Mul(F a, F b) { return wasm_f32x4_mul(a, b); }
+  static F Min(F a, F b) { return wasm_f32x4_pmin(a, b); }
+  static F Quotient(F num, F den) { return wasm_f32x4_div(num, den); }
+  static F SameBits(F a, F b) { return wasm_i32x4_eq(a, b); }
+  static int Mask(F m) { return static_cast<int>(wasm_i32x4_bitmask(m)); }
+  static void StoreShifted(uint32_t* out, F bits) { wasm_v128_store(out, wasm_i32x4_shl(bits, 16)); }
+  static void StoreBits(int32_t* out, F bits) { wasm_v128_store(out, bits); }
+};
 #endif
 
 }  // namespace
@@ -241,18 +189,11 @@ bool MetaballKernelAvailable(MetaballKernel kernel) {
     case MetaballKernel::Exact:
       return true;
     case MetaballKernel::Sse2:
-#if defined(BRINDLEMOX_METABALL_SSE2)
-      return true;
-#else
-      return false;
-#endif
+      return kBuildHasX86Sse2;
     case MetaballKernel::Avx2:
-#if defined(BRINDLEMOX_METABALL_AVX2)
-      __builtin_cpu_init();
-      return __builtin_cpu_supports("avx2");
-#else
-      return false;
-#endif
+      return kMetaballAvx2Built && ProcessorHasAvx2();
+    case MetaballKernel::Wasm:
+      return kBuildHasWasmSimd;
   }
   return false;
 }
@@ -261,6 +202,7 @@ MetaballKernel FastestMetaballKernel() {
   static const MetaballKernel fastest =
       MetaballKernelAvailable(MetaballKernel::Avx2)   ? MetaballKernel::Avx2
       : MetaballKernelAvailable(MetaballKernel::Sse2) ? MetaballKernel::Sse2
+      : MetaballKernelAvailable(MetaballKernel::Wasm) ? MetaballKernel::Wasm
                                                       : MetaballKernel::Exact;
   return fastest;
 }
@@ -276,17 +218,20 @@ int DrawMetaballField(const float* chargeX, const float* chargeY, const uint32_t
   if (width > kMetaballMaxWidth || height > kMetaballMaxHeight)
     return DrawMetaballField(chargeX, chargeY, palette, out, width, height,
                              MetaballKernel::Plain);
-  Squares squares;
+  MetaballSquares squares;
   FillSquares(chargeX, chargeY, width, height, squares);
-  if (!MetaballKernelAvailable(kernel)) kernel = MetaballKernel::Exact;
+  if (!MetaballKernelAvailable(kernel) || !ChargesNearby(chargeX, chargeY))
+    kernel = MetaballKernel::Exact;
   switch (kernel) {
-#if defined(BRINDLEMOX_METABALL_AVX2)
     case MetaballKernel::Avx2:
-      return FieldAvx2(squares, width, height, palette, out);
-#endif
-#if defined(BRINDLEMOX_METABALL_SSE2)
+      return MetaballFieldAvx2(squares, width, height, palette, out);
+#if defined(BRINDLEMOX_X86_SSE2)
     case MetaballKernel::Sse2:
-      return FieldSse2(squares, width, height, palette, out);
+      return FieldVector<Sse2Lanes>(squares, width, height, palette, out);
+#endif
+#if defined(BRINDLEMOX_WASM_SIMD)
+    case MetaballKernel::Wasm:
+      return FieldVector<WasmLanes>(squares, width, height, palette, out);
 #endif
     default:
       return FieldExact(squares, width, height, palette, out);

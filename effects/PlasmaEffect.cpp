@@ -45,9 +45,27 @@
 // would do, so each pixel costs two additions, two conversions and one
 // palette look-up. Pixels are written row after row through one advancing
 // pointer; rows of a 160-pixel surface are exactly 640 bytes apart.
+//
+// The same in whole numbers. Let C be an accumulator value (a whole number,
+// 0 <= C < 2^32) and t a term, t = m + f with m = floor(t), |t| < 2^20, and
+// its fraction f at least 2^-16 away from 0 and 1. The double sum C + t is
+// below 2^33 in size, where doubles lie 2^-20 apart, so its rounding moves it
+// by at most 2^-21 and it stays strictly between C + m and C + m + 1. If
+// C + m >= 0 the sum is positive and truncates to C + m; if C + m < 0 it is
+// negative, at most C + m + 1 <= 0, and truncates toward zero to C + m + 1.
+// So Wrap(C + t) = C + m + [C < -m] modulo 2^32, and as C >= 0 the bracket is
+// the unsigned comparison C < L with L = max(0, -m). Both steps of a pixel
+// are of this form (C the column's accumulator with t3, then the result with
+// t4), and t3 and t4 are fixed for a row: with m and L taken once per row,
+// a pixel is two additions, two unsigned comparisons and a mask, done four
+// pixels at a time in whole-number vectors. A row whose t3 or t4 comes within
+// 2^-15 of a whole number (as computed: within 2^-16 exactly), which the
+// bound cannot settle, is done the plain way; in the show that never
+// happens.
 #include "effects/PlasmaEffect.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "framework/Helpers.h"
 
@@ -74,7 +92,99 @@ constexpr double kAmplitude4 = 80.0;
 // low 32 (the value modulo 2^32).
 inline uint32_t Wrap(double value) { return static_cast<uint32_t>(static_cast<int64_t>(value)); }
 
+// One row, pixel by pixel, exactly as defined.
+void PlainRow(const uint32_t* columnAcc, int width, double t3, double t4,
+              const uint32_t* palette, uint32_t* out) {
+  for (int x = 0; x < width; ++x) {
+    const uint32_t acc = Wrap(static_cast<double>(Wrap(static_cast<double>(columnAcc[x]) + t3)) + t4);
+    out[x] = palette[acc & 0xFF];
+  }
+}
+
+// A term as a whole-number step: Wrap(C + t) = C + whole + [C < below] for
+// every accumulator C (see above), when `exact` holds.
+struct WholeStep {
+  bool exact;
+  uint32_t whole;  // floor(t) modulo 2^32
+  uint32_t below;  // max(0, -floor(t))
+};
+
+WholeStep WholeStepOf(double t) {
+  constexpr double kMargin = 1.0 / 32768.0;  // 2^-15
+  constexpr double kReach = 1048576.0;  // 2^20
+  if (!(t > -kReach && t < kReach)) return {false, 0, 0};  // NaN fails too
+  // floor(t), exactly: t truncated, one less where that went up.
+  const double truncated = static_cast<double>(static_cast<int32_t>(t));
+  const double m = truncated > t ? truncated - 1.0 : truncated;
+  const double f = t - m;  // within 2^-53 of the exact fraction
+  if (!(f >= kMargin && f <= 1.0 - kMargin)) return {false, 0, 0};
+  const auto whole = static_cast<int32_t>(m);
+  return {true, static_cast<uint32_t>(whole), whole < 0 ? static_cast<uint32_t>(-whole) : 0u};
+}
+
+// Four accumulators at a time (SSE2 on x86, SIMD128 on the web, plain
+// registers elsewhere).
+typedef uint32_t Lanes __attribute__((vector_size(16)));
+constexpr int kLanes = 4;
+
+inline Lanes Splat(uint32_t v) { return Lanes{v, v, v, v}; }
+
+// C + whole + [C < below], lane by lane; a comparison gives all ones (-1)
+// where it holds.
+inline Lanes Step(Lanes c, Lanes whole, Lanes below) {
+  return c + whole - reinterpret_cast<Lanes>(c < below);
+}
+
+void FastRow(const uint32_t* columnAcc, int width, const WholeStep& s3, const WholeStep& s4,
+             const uint32_t* palette, uint32_t* out) {
+  const Lanes whole3 = Splat(s3.whole), below3 = Splat(s3.below);
+  const Lanes whole4 = Splat(s4.whole), below4 = Splat(s4.below);
+  // The indices of a stretch of the row first, in vectors; then the look-ups
+  // from memory, which keeps the lanes from being taken apart one by one.
+  constexpr int kStretch = 64;
+  alignas(16) uint32_t index[kStretch];
+  int x = 0;
+  for (; x + kLanes <= width;) {
+    const int n = width - x < kStretch ? (width - x) / kLanes * kLanes : kStretch;
+    for (int i = 0; i < n; i += kLanes) {
+      Lanes c;
+      std::memcpy(&c, columnAcc + x + i, sizeof c);
+      const Lanes v = Step(Step(c, whole3, below3), whole4, below4) & 0xFF;
+      std::memcpy(index + i, &v, sizeof v);
+    }
+    for (int i = 0; i < n; i += kLanes) {
+      const Lanes colours = {palette[index[i]], palette[index[i + 1]], palette[index[i + 2]],
+                             palette[index[i + 3]]};
+      std::memcpy(out + x + i, &colours, sizeof colours);
+    }
+    x += n;
+  }
+  for (; x < width; ++x) {
+    uint32_t acc = columnAcc[x];
+    acc = acc + s3.whole + (acc < s3.below ? 1u : 0u);
+    acc = acc + s4.whole + (acc < s4.below ? 1u : 0u);
+    out[x] = palette[acc & 0xFF];
+  }
+}
+
 }  // namespace
+
+int DrawPlasmaPixels(const uint32_t* columnAcc, int width, const double* rowT3,
+                     const double* rowT4, int height, const uint32_t* palette, uint32_t* out,
+                     PlasmaPath path) {
+  int plainRows = 0;
+  for (int y = 0; y < height; ++y, out += width) {
+    const WholeStep s3 = WholeStepOf(rowT3[y]);
+    const WholeStep s4 = WholeStepOf(rowT4[y]);
+    if (path == PlasmaPath::Fast && s3.exact && s4.exact) {
+      FastRow(columnAcc, width, s3, s4, palette, out);
+    } else {
+      PlainRow(columnAcc, width, rowT3[y], rowT4[y], palette, out);
+      ++plainRows;
+    }
+  }
+  return plainRows;
+}
 
 PlasmaEffect::PlasmaEffect(QelGFX* owner) {
   CreateOwnSurface(owner, kWidth, kHeight);
@@ -110,24 +220,23 @@ void PlasmaEffect::Render() {
   const double p3 = kPhase3Amplitude * slowCos;
   const double rowShift = kRowDriftScale * std::sin(kRowDrift * t);
 
-  // The sum of t1 and t2 through the accumulator, per column.
-  double columnSum[kWidth];
+  // The accumulator after t1 and t2, per column; t3 and t4 per row.
+  uint32_t columnAcc[kWidth];
   for (int32_t x = 0; x < kWidth; ++x) {
     const double t1 = kAmplitude1 * std::cos(kWave1 * x + p1);
     const double t2 = kAmplitude2 * std::sin(kWave2 * x + p2);
-    columnSum[x] = static_cast<double>(Wrap(static_cast<double>(Wrap(t1)) + t2));
+    columnAcc[x] = Wrap(static_cast<double>(Wrap(t1)) + t2);
+  }
+  double rowT3[kHeight];
+  double rowT4[kHeight];
+  for (int32_t y = 0; y < kHeight; ++y) {
+    rowT3[y] = kAmplitude3 * std::cos(kWave1 * y + p3);
+    rowT4[y] = kAmplitude4 * std::sin(rowShift + y * kWave4);
   }
 
   device->Lock(surface);
-  uint32_t* out = reinterpret_cast<uint32_t*>(device->lockedPixels);
-  for (int32_t y = 0; y < kHeight; ++y) {
-    const double t3 = kAmplitude3 * std::cos(kWave1 * y + p3);
-    const double t4 = kAmplitude4 * std::sin(rowShift + y * kWave4);
-    for (int32_t x = 0; x < kWidth; ++x) {
-      const uint32_t acc = Wrap(static_cast<double>(Wrap(columnSum[x] + t3)) + t4);
-      *out++ = workPalette[acc & 0xFF];
-    }
-  }
+  DrawPlasmaPixels(columnAcc, kWidth, rowT3, rowT4, kHeight, workPalette,
+                   reinterpret_cast<uint32_t*>(device->lockedPixels), PlasmaPath::Fast);
   device->UnLock(surface);
 
   PresentSurface();

@@ -30,12 +30,77 @@
 //
 // The first frame finds every star at the origin (depth 0) and respawns all
 // 1700 from the shared generator, which the shell seeds at set-up.
+//
+// A frame in three passes, each star's arithmetic exactly as above:
+//   1. every star, in one loop without a branch: the moved position is
+//      worked out for all and kept where the depth was above 0; the others
+//      are listed for rebirth; each is projected;
+//   2. the listed stars, in index order, are born again from the generator
+//      and projected: the draws come in the order a star-by-star loop takes
+//      them, since moving a star draws nothing;
+//   3. the points of the last frame are erased and this frame's drawn.
+// Only the bounds test decides whether a star is drawn, and it is unknown
+// in advance for half the stars; taken as a value (a pixel offset noted,
+// the count raised by 0 or 1) it costs no mispredicted jump. Every star is
+// white, so the order in which the points are drawn changes nothing.
+//
+// The surface is black but for at most 1700 points, the ones drawn last
+// frame: erasing those is the clear, without writing 300,000 black pixels.
+// The offsets of the drawn points are kept for that; before the first frame,
+// or when points were drawn past the record, the whole surface is cleared.
 #include "effects/StarfieldEffect.h"
 
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "framework/Helpers.h"
+
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFFu;
+
+// The projection, its constants read once (the loops write through pointers
+// the compiler could not otherwise tell from the effect's own members).
+struct Lens {
+  double focal;
+  double centreX;  // width >> 1
+  double centreY;  // height >> 1
+
+  void Project(Vec3& p) const {
+    const double inv = 1.0 / static_cast<double>(p.z);
+    p.x = static_cast<float>(centreX + focal * p.x * inv);
+    p.y = static_cast<float>(centreY - focal * p.y * inv);
+  }
+};
+
+// Whether p lies on a width x height surface, compared as floats (NaN fails
+// each of the four comparisons, joined without a jump), and if so its
+// pixel's offset from the first; only coordinates that passed are truncated.
+inline bool OnSurface(const Vec3& p, int32_t width, int32_t height, uint32_t& offset) {
+  const bool inside = (p.x >= 0.0f) & (p.x < static_cast<float>(width)) & (p.y >= 0.0f) &
+                      (p.y < static_cast<float>(height));
+  const int32_t column = FloatToInt(inside ? p.x : 0.0f);
+  const int32_t row = FloatToInt(inside ? p.y : 0.0f);
+  offset = static_cast<uint32_t>(row) * static_cast<uint32_t>(width) +
+           static_cast<uint32_t>(column);
+  return inside;
+}
+
+// a where `first` holds, else b, chosen bit by bit rather than by a jump.
+inline float Pick(bool first, float a, float b) {
+  uint32_t bitsA;
+  uint32_t bitsB;
+  std::memcpy(&bitsA, &a, sizeof a);
+  std::memcpy(&bitsB, &b, sizeof b);
+  const uint32_t mask = 0u - static_cast<uint32_t>(first);
+  const uint32_t bits = (bitsA & mask) | (bitsB & ~mask);
+  float picked;
+  std::memcpy(&picked, &bits, sizeof picked);
+  return picked;
+}
+
+}  // namespace
 
 float RandomSpread(float x) {
   const int32_t n = FloatToInt(static_cast<double>(x) * 1000.0);
@@ -44,7 +109,15 @@ float RandomSpread(float x) {
 }
 
 StarfieldEffect::StarfieldEffect(QelGFX* owner)
-    : starCount(0), stars(nullptr), projected(nullptr), fov(0.0f), focal(0.0f) {
+    : starCount(0),
+      stars(nullptr),
+      projected(nullptr),
+      fov(0.0f),
+      focal(0.0f),
+      plotted(nullptr),
+      plottedCount(0),
+      eraseAll(true),
+      respawning(nullptr) {
   CreateOwnSurface(owner, 640, 480);
   fov = static_cast<float>(std::numbers::pi / 4.0);
   focal = static_cast<float>(static_cast<double>(width) /
@@ -53,45 +126,94 @@ StarfieldEffect::StarfieldEffect(QelGFX* owner)
   stars = new Vec3[starCount];
   projected = new Vec3[starCount];
   motion.Translate(0.0f, 0.0f, -0.1f);
+  plotted = new uint32_t[starCount];
+  respawning = new int32_t[starCount];
 }
 
 StarfieldEffect::~StarfieldEffect() {
   delete[] stars;
   delete[] projected;
+  delete[] plotted;
+  delete[] respawning;
 }
 
 void StarfieldEffect::Project(Vec3& p) const {
-  const double inv = 1.0 / static_cast<double>(p.z);
-  p.x = static_cast<float>(static_cast<double>(width >> 1) + static_cast<double>(focal) * p.x * inv);
-  p.y = static_cast<float>(static_cast<double>(height >> 1) - static_cast<double>(focal) * p.y * inv);
+  const Lens lens{focal, static_cast<double>(width >> 1), static_cast<double>(height >> 1)};
+  lens.Project(p);
 }
 
 void StarfieldEffect::PlotStar(const Vec3& p) {
-  if (p.x >= 0.0f && p.x < static_cast<float>(width) && p.y >= 0.0f &&
-      p.y < static_cast<float>(height)) {
-    device->PutPixel(static_cast<uint16_t>(FloatToInt(p.x)), static_cast<uint16_t>(FloatToInt(p.y)),
-                     0xFFFFFFu, device->lockedPixels, device->lockedPitch);
-  }
+  uint32_t offset = 0;
+  if (!OnSurface(p, width, height, offset) || device->lockedPixels == nullptr) return;
+  reinterpret_cast<uint32_t*>(device->lockedPixels)[offset] = kWhite;
+  if (plottedCount < starCount)
+    plotted[plottedCount++] = offset;
+  else
+    eraseAll = true;
 }
 
 void StarfieldEffect::Render() {
   BeginFrame();
-  device->ClearSurf(0, surface);
-  device->Lock(surface);
-  for (int32_t i = 0; i < starCount; ++i) {
-    Vec3& star = stars[i];
-    if (star.z > 0.0f) {
-      star.Transform(motion);
-    } else {
-      const float rx = RandomSpread(50.0f);
-      const float ry = RandomSpread(50.0f);
-      const float rz = RandomSpread(600.0f);
-      star = Vec3{rx - 25.0f, ry - 25.0f, rz};
-    }
-    projected[i] = star;
-    Project(projected[i]);
-    PlotStar(projected[i]);
+  const Matrix4 step = motion;
+  const Lens lens{focal, static_cast<double>(width >> 1), static_cast<double>(height >> 1)};
+  const int32_t count = starCount;
+  Vec3* const world = stars;
+  Vec3* const screen = projected;
+  int32_t* const reborn = respawning;
+
+  // 1. Move or list for rebirth, and project: no branch.
+  int32_t rebornCount = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const Vec3 star = world[i];
+    Vec3 moved = star;
+    moved.Transform(step);
+    const bool moves = star.z > 0.0f;
+    Vec3 next;
+    next.x = Pick(moves, moved.x, star.x);
+    next.y = Pick(moves, moved.y, star.y);
+    next.z = Pick(moves, moved.z, star.z);
+    world[i] = next;
+    reborn[rebornCount] = i;
+    rebornCount += moves ? 0 : 1;
+    lens.Project(next);
+    screen[i] = next;
   }
+
+  // 2. Rebirth, in index order.
+  for (int32_t k = 0; k < rebornCount; ++k) {
+    Vec3& star = world[reborn[k]];
+    const float rx = RandomSpread(50.0f);
+    const float ry = RandomSpread(50.0f);
+    const float rz = RandomSpread(600.0f);
+    star = Vec3{rx - 25.0f, ry - 25.0f, rz};
+    Vec3& p = screen[reborn[k]];
+    p = star;
+    lens.Project(p);
+  }
+
+  // Without a surface there is nothing to draw on, and the device's locked
+  // pointer would belong to another surface.
+  if (surface == nullptr) return;
+
+  // 3. Last frame's points erased, this frame's drawn.
+  device->Lock(surface);
+  uint32_t* const pixels = reinterpret_cast<uint32_t*>(device->lockedPixels);
+  uint32_t* const points = plotted;
+  if (eraseAll) {
+    device->ClearSurf(0, surface);  // locked: cleared at once
+    eraseAll = false;
+  } else {
+    for (int32_t k = 0; k < plottedCount; ++k) pixels[points[k]] = 0;
+  }
+  int32_t drawn = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    uint32_t offset = 0;
+    const bool inside = OnSurface(screen[i], width, height, offset);
+    points[drawn] = offset;
+    drawn += inside ? 1 : 0;
+  }
+  for (int32_t k = 0; k < drawn; ++k) pixels[points[k]] = kWhite;
+  plottedCount = drawn;
   device->UnLock(surface);
   PresentSurface();
 }

@@ -23,8 +23,8 @@ class StarfieldEffect : public Effect {
   // depth. A depth of 0 gives infinite or NaN coordinates.
   void Project(Vec3& p) const;
 
-  // Draws a projected star in white when it lies on the surface. The surface
-  // must be locked.
+  // Draws a projected star in white when it lies on the surface, and notes
+  // the pixel for the next frame to erase. The surface must be locked.
   void PlotStar(const Vec3& p);
 
   int32_t starCount;
@@ -33,4 +33,14 @@ class StarfieldEffect : public Effect {
   Matrix4 motion;   // one frame's step: translation by (0, 0, -0.1)
   float fov;        // radians
   float focal;      // pixels
+
+  // The pixels drawn white since the surface was last all black, as offsets
+  // from its first pixel: room for starCount. When more were drawn than
+  // that, or the surface may hold anything else (before the first frame),
+  // eraseAll is set and the next frame clears the whole surface.
+  uint32_t* plotted;
+  int32_t plottedCount;
+  bool eraseAll;
+  // This frame's stars at or behind the viewer's plane, in index order.
+  int32_t* respawning;
 };

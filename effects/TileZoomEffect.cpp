@@ -35,6 +35,15 @@
 // never cleared: each frame's rectangles contain the previous frame's, so
 // every frame covers what the last one drew, and around the tiles the work
 // surface keeps the black it was created with.
+//
+// Only what changed is copied. A tile whose rectangle is the one it was last
+// drawn into would be drawn again to the same pixels: the picture never
+// changes after loading, the copy depends on nothing but the two rectangles,
+// and no other tile's rectangle reaches into its cell, so nothing has written
+// there since. Its copy is skipped. While the tiles grow, by about 0.6 pixel
+// across and 0.7 down a frame at 60 frames a second, most frames change some
+// rectangle (337 of the first 360); from 6000 ms on none does, and a frame is
+// only the final copy of the work surface.
 #include "effects/TileZoomEffect.h"
 
 #include "framework/DataFiles.h"
@@ -66,7 +75,7 @@ double TileZoomProgress(uint32_t ms) {
   return p;
 }
 
-TileZoomEffect::TileZoomEffect(QelGFX* owner) : picture(nullptr), tiles{} {
+TileZoomEffect::TileZoomEffect(QelGFX* owner) : picture(nullptr), tiles{}, drawn{} {
   CreateOwnSurface(owner, kWidth, kHeight);
   device->CreateSurface(static_cast<uint16_t>(width), static_cast<uint16_t>(height), &picture);
   device->LoadPNG(LocateDataFile(kTileZoomPictureFile).c_str(), picture);
@@ -78,6 +87,8 @@ TileZoomEffect::TileZoomEffect(QelGFX* owner) : picture(nullptr), tiles{} {
     const int column = tile % 3;
     const int row = tile / 3;
     tiles[tile] = QelGFX::Rect(columns[column], rows[row], columns[column + 1], rows[row + 1]);
+    // No tile has been drawn: a rectangle ScaleRect never gives.
+    drawn[tile] = QelGFX::Rect(0, 0, -1, -1);
   }
 }
 
@@ -92,6 +103,14 @@ TileZoomEffect::~TileZoomEffect() {
 void TileZoomEffect::Render() {
   const uint32_t ms = BeginFrame();
   const float scale = static_cast<float>(TileZoomProgress(ms));
-  for (const RECT& tile : tiles) device->Blt(ScaleRect(tile, scale), surface, tile, picture);
+  for (int tile = 0; tile < kTileCount; ++tile) {
+    const RECT dst = ScaleRect(tiles[tile], scale);
+    RECT& last = drawn[tile];
+    if (dst.left == last.left && dst.top == last.top && dst.right == last.right &&
+        dst.bottom == last.bottom)
+      continue;
+    device->Blt(dst, surface, tiles[tile], picture);
+    last = dst;
+  }
   PresentSurface();
 }

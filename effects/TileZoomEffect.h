@@ -38,4 +38,7 @@ class TileZoomEffect : public Effect {
   // Each tile's rectangle in the picture, which is also its cell on the work
   // surface; row by row, left to right, from the top.
   RECT tiles[kTileCount];
+  // Where each tile was last drawn on the work surface; a tile whose
+  // rectangle has not changed since is not drawn again.
+  RECT drawn[kTileCount];
 };

@@ -15,6 +15,16 @@ namespace {
 
 PixelView ViewOf(Surface* s) { return {s->Pixels(), s->Width(), s->Height()}; }
 
+// The view a copy of srcRect of `src` into dstRect writes `dst` through. A
+// copy that replaces every pixel of dst lets a pending clear of it go
+// unwritten; any other copy sees the clear carried out first. (When dst is
+// the source too, reading it has carried the clear out already.)
+PixelView TargetOf(Surface* dst, const RECT& dstRect, const PixelView& src, const RECT& srcRect) {
+  const bool replacesAll =
+      StretchReplacesAll(dstRect, dst->Width(), dst->Height(), srcRect, src.width, src.height);
+  return {replacesAll ? dst->PixelsToReplace() : dst->Pixels(), dst->Width(), dst->Height()};
+}
+
 }  // namespace
 
 QelGFX::QelGFX(uint16_t width, uint16_t height, uint8_t bitsPerPixel,
@@ -72,16 +82,18 @@ bool QelGFX::LoadPNG(const char* fileName, Surface* surface) {
     return false;
   }
   const PixelView src{picture.pixels.data(), picture.width, picture.height};
-  StretchCopy(ViewOf(surface), Rect(0, 0, surface->Width(), surface->Height()), src,
-              Rect(0, 0, picture.width, picture.height), columnMap);
+  const RECT whole = Rect(0, 0, surface->Width(), surface->Height());
+  const RECT pictureRect = Rect(0, 0, picture.width, picture.height);
+  StretchCopy(TargetOf(surface, whole, src, pictureRect), whole, src, pictureRect, columnMap);
   return true;
 }
 
 void QelGFX::ClearSurf(uint32_t colour, Surface* surface) {
   if (surface == nullptr) return;
-  const size_t count =
-      static_cast<size_t>(surface->Width()) * static_cast<size_t>(surface->Height());
-  FillPixels(surface->Pixels(), count, colour);
+  surface->Clear(colour);
+  // The surface locked last has its pixels out in lockedPixels, where they
+  // may be written without the device knowing: clear it now.
+  if (surface == lockedSurface) surface->Pixels();
 }
 
 void QelGFX::Lock(Surface* surface) {
@@ -124,7 +136,8 @@ void QelGFX::Blt(Surface* dst, Surface* src) {
 
 void QelGFX::Blt(RECT dstRect, Surface* dst, RECT srcRect, Surface* src) {
   if (dst == nullptr || src == nullptr) return;
-  StretchCopy(ViewOf(dst), dstRect, ViewOf(src), srcRect, columnMap);
+  const PixelView from = ViewOf(src);  // first: dst may be src
+  StretchCopy(TargetOf(dst, dstRect, from, srcRect), dstRect, from, srcRect, columnMap);
 }
 
 void QelGFX::Flip() {

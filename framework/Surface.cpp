@@ -1,5 +1,6 @@
 #include "framework/Surface.h"
 
+#include "framework/Stretch.h"
 #include "platform/Observer.h"
 
 Surface::Surface(int w, int h)
@@ -17,4 +18,9 @@ int Surface::PageUnlock(uint32_t) {
   if (pageLockDepth > 0) --pageLockDepth;
   if (platform::observer != nullptr) platform::observer->SurfacePageUnlocked(*this);
   return 0;
+}
+
+void Surface::CarryOutClear() const {
+  clearPending = false;
+  FillPixels(pixels.get(), static_cast<size_t>(width) * static_cast<size_t>(height), clearColour);
 }

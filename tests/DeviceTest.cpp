@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -164,4 +165,100 @@ TEST_F(DeviceTest, FlipPresentsTheBackBuffer) {
   ASSERT_EQ(shown.size(), 640u * 480u);
   EXPECT_EQ(shown[640 * 2 + 3], 0xABCDEFu);
   EXPECT_EQ(headless::PresentedFrames(), 1u);
+}
+
+// A clear is carried out only when something reaches the pixels first; these
+// are the ways of reaching them, each right after a clear.
+TEST_F(DeviceTest, AClearShowsThroughEveryWayOfReachingThePixels) {
+  constexpr uint32_t kColour = 0x00336699u;
+  Surface* src = MakeNumbered(20, 10);
+  auto clearedCopy = [&] {
+    Surface* s = MakeNumbered(40, 30);
+    device->ClearSurf(kColour, s);
+    return s;
+  };
+
+  // A copy into part of the surface: the clear stays around it.
+  Surface* partial = clearedCopy();
+  device->Blt(QelGFX::Rect(5, 6, 15, 11), partial, QelGFX::Rect(2, 3, 12, 8), src);
+  ExpectPixels(partial, [](int x, int y) {
+    const bool inside = x >= 5 && x < 15 && y >= 6 && y < 11;
+    return inside ? static_cast<uint32_t>((y - 3) * 1000 + (x - 3)) : kColour;
+  });
+
+  // A copy over the whole surface that draws nothing (its source rectangle
+  // lies outside the source): the clear stays.
+  Surface* missed = clearedCopy();
+  device->Blt(QelGFX::Rect(0, 0, 40, 30), missed, QelGFX::Rect(0, 0, 21, 10), src);
+  ExpectPixels(missed, [](int, int) { return kColour; });
+
+  // A copy from the cleared surface reads the clear.
+  Surface* source = clearedCopy();
+  Surface* target = MakeNumbered(40, 30);
+  device->Blt(target, source);
+  ExpectPixels(target, [](int, int) { return kColour; });
+
+  // A copy of part of a surface over all of itself reads the clear too.
+  Surface* itself = clearedCopy();
+  device->Blt(QelGFX::Rect(0, 0, 40, 30), itself, QelGFX::Rect(0, 0, 10, 10), itself);
+  ExpectPixels(itself, [](int, int) { return kColour; });
+
+  // A lock hands out cleared pixels, and pixel writes land on the clear.
+  Surface* locked = clearedCopy();
+  device->Lock(locked);
+  EXPECT_EQ(reinterpret_cast<uint32_t*>(device->lockedPixels)[0], kColour);
+  device->PutPixel(3, 2, 0xFFFFFFu, device->lockedPixels, device->lockedPitch);
+  device->UnLock(locked);
+  ExpectPixels(locked, [](int x, int y) { return x == 3 && y == 2 ? 0xFFFFFFu : kColour; });
+
+  // The last clear counts.
+  Surface* twice = clearedCopy();
+  device->ClearSurf(0x00010203u, twice);
+  ExpectPixels(twice, [](int, int) { return 0x00010203u; });
+}
+
+TEST_F(DeviceTest, AClearOfTheLockedSurfaceComesBeforeWritesThroughTheLockedPointer) {
+  Surface* s = MakeNumbered(8, 4);
+  device->Lock(s);
+  uint32_t* pixels = reinterpret_cast<uint32_t*>(device->lockedPixels);
+  device->ClearSurf(0, s);
+  pixels[9] = 0xABCDEFu;
+  device->UnLock(s);
+  Surface* copy = Make(8, 4);
+  device->Blt(copy, s);
+  ExpectPixels(copy, [](int x, int y) { return x == 1 && y == 1 ? 0xABCDEFu : 0u; });
+}
+
+TEST_F(DeviceTest, FlipRightAfterAClearPresentsTheClearedBackBuffer) {
+  std::vector<uint32_t> shown;
+  headless::SetPresentHook([&](const uint32_t* px, int w, int h) {
+    shown.assign(px, px + static_cast<size_t>(w) * h);
+  });
+  Surface* src = MakeNumbered(160, 120);
+  device->Blt(device->backBuffer, src);
+  device->ClearSurf(0, device->backBuffer);
+  device->Flip();
+  ASSERT_EQ(shown.size(), 640u * 480u);
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), 0u), 640 * 480);
+}
+
+TEST_F(DeviceTest, ACopyOverTheWholeSurfaceAfterAClearLeavesOnlyTheCopy) {
+  // The shell's frame: clear the back buffer, copy a picture over all of it.
+  Surface* src = MakeNumbered(160, 120);
+  device->ClearSurf(0x00FF00FFu, device->backBuffer);
+  device->Blt(device->backBuffer, src);
+  ExpectPixels(device->backBuffer,
+               [](int x, int y) { return static_cast<uint32_t>((y / 4) * 1000 + x / 4); });
+
+  // The same through LoadPNG, and a picture that cannot be loaded leaves
+  // the clear.
+  Surface* loaded = Make(640, 480);
+  Surface* fresh = Make(640, 480);
+  ASSERT_TRUE(device->LoadPNG("pvn_quad.png", fresh));
+  device->ClearSurf(0x00FF00FFu, loaded);
+  ASSERT_TRUE(device->LoadPNG("pvn_quad.png", loaded));
+  EXPECT_TRUE(std::equal(loaded->Pixels(), loaded->Pixels() + 640 * 480, fresh->Pixels()));
+  device->ClearSurf(0x00FF00FFu, loaded);
+  EXPECT_FALSE(device->LoadPNG("no-such-picture.png", loaded));
+  ExpectPixels(loaded, [](int, int) { return 0x00FF00FFu; });
 }

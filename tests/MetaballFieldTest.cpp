@@ -6,13 +6,12 @@
 #include <random>
 #include <vector>
 
-#include "effects/MetaballEffect.h"
 #include "effects/MetaballField.h"
 
 namespace {
 
 constexpr MetaballKernel kFastKernels[] = {MetaballKernel::Exact, MetaballKernel::Sse2,
-                                           MetaballKernel::Avx2};
+                                           MetaballKernel::Avx2, MetaballKernel::Wasm};
 
 std::vector<uint32_t> RedRamp() {
   std::vector<uint32_t> palette(256);
@@ -96,6 +95,13 @@ TEST(MetaballKernels, AgreeWhereChargesSitOnPixelsAndFieldsAreWholeNumbers) {
   ExpectAllKernelsAgree({{150 + hair, 150 - hair, 150}, {100, 100 + hair, 100 - hair}}, palette);
   // Far off the surface: the whole field lies below 1, black.
   ExpectAllKernelsAgree({{-900, 1300, 160}, {-700, 1200, 1500}}, palette);
+  // Squared distances too small for floats' normal range (a charge 2^-70
+  // from pixel (0, 0)), and charges so far off that the kernels step aside
+  // (beyond 2^19) or just within reach.
+  const float speck = std::ldexp(1.0f, -70);
+  ExpectAllKernelsAgree({{speck, speck, 2}, {0, speck, 1}}, palette);
+  ExpectAllKernelsAgree({{3e6f, -1e9f, 160}, {100, 7e5f, 120}}, palette);
+  ExpectAllKernelsAgree({{524000, -524000, 160}, {100, 524000, 120}}, palette);
 }
 
 TEST(MetaballKernels, AgreeForRandomChargesInAndAroundTheSurface) {
@@ -127,8 +133,8 @@ TEST(MetaballKernels, AgreeForAnyPaletteAndForWidthsThatLeaveATail) {
 TEST(MetaballKernels, WriteExactlyWidthTimesHeightWords) {
   const std::vector<uint32_t> palette = RedRamp();
   const Charges c = EffectCharges(0);
-  for (MetaballKernel kernel : {MetaballKernel::Plain, MetaballKernel::Exact,
-                                MetaballKernel::Sse2, MetaballKernel::Avx2}) {
+  for (MetaballKernel kernel : {MetaballKernel::Plain, MetaballKernel::Exact, MetaballKernel::Sse2,
+                                MetaballKernel::Avx2, MetaballKernel::Wasm}) {
     if (!MetaballKernelAvailable(kernel)) continue;
     std::vector<uint32_t> out(13 * 3 + 1, 0x12345678u);
     DrawMetaballField(c.x, c.y, palette.data(), out.data(), 13, 3, kernel);

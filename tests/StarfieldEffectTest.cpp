@@ -207,6 +207,34 @@ TEST_F(StarfieldEffectTest, EachFrameMovesEveryStarATenthWhateverTheTime) {
   }
 }
 
+// Each frame erases only the points it drew before; the surface must still
+// be black but for this frame's stars, whatever was on it before the first
+// frame and however many points were drawn by hand in between.
+TEST_F(StarfieldEffectTest, EveryFrameShowsItsOwnStarsOnBlackAndNothingElse) {
+  auto expectOnlyTheseStars = [&](int frame) {
+    std::vector<uint32_t> expected(640 * 480, 0u);
+    for (int i = 0; i < effect->starCount; ++i) {
+      const Vec3& p = effect->projected[i];
+      if (p.x >= 0.0f && p.x < 640.0f && p.y >= 0.0f && p.y < 480.0f)
+        expected[static_cast<size_t>(static_cast<int>(p.y) * 640 + static_cast<int>(p.x))] = kWhite;
+    }
+    ASSERT_EQ(SurfaceWords(), expected) << "frame " << frame;
+  };
+  SeedRandom(3);
+  device->ClearSurf(0x00123456u, effect->surface);
+  for (int frame = 0; frame < 400; ++frame) {
+    effect->Render();
+    expectOnlyTheseStars(frame);
+  }
+  // More points by hand than the record of drawn points holds.
+  device->Lock(effect->surface);
+  for (int k = 0; k < 2000; ++k)
+    effect->PlotStar(Vec3{static_cast<float>(k % 640), static_cast<float>(k % 480), 1.0f});
+  device->UnLock(effect->surface);
+  effect->Render();
+  expectOnlyTheseStars(400);
+}
+
 TEST(RandomSpread, DrawsTheGeneratorValueModuloTheScaledArgumentInThousandths) {
   SeedRandom(42);
   ReferenceRandom random{42};

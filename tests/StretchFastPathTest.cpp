@@ -21,19 +21,27 @@ struct Pixels {
   std::vector<uint32_t> data;
 };
 
-// Copies srcRect into dstRect both ways, onto the same noisy destination,
-// and expects the same destination afterwards, outside dstRect included.
+constexpr StretchGather kGathers[] = {StretchGather::Plain, StretchGather::Avx2,
+                                       StretchGather::Runs};
+
+// Copies srcRect into dstRect both ways (the fast way with each gather this
+// machine has), onto the same noisy destination, and expects the same
+// destination afterwards, outside dstRect included.
 void ExpectSameCopy(int dstW, int dstH, RECT dstRect, int srcW, int srcH, RECT srcRect) {
   Pixels src(srcW, srcH, 1);
-  Pixels fast(dstW, dstH, 2);
   Pixels plain(dstW, dstH, 2);
-  std::vector<uint32_t> scratch;
-  StretchCopy(fast.View(), dstRect, src.View(), srcRect, scratch);
   StretchCopySimple(plain.View(), dstRect, src.View(), srcRect);
-  ASSERT_EQ(fast.data, plain.data) << "dst (" << dstRect.left << "," << dstRect.top << ","
-                                   << dstRect.right << "," << dstRect.bottom << ") src ("
-                                   << srcRect.left << "," << srcRect.top << ","
-                                   << srcRect.right << "," << srcRect.bottom << ")";
+  for (StretchGather gather : kGathers) {
+    if (!StretchGatherAvailable(gather)) continue;
+    Pixels fast(dstW, dstH, 2);
+    std::vector<uint32_t> scratch;
+    StretchCopy(fast.View(), dstRect, src.View(), srcRect, scratch, gather);
+    ASSERT_EQ(fast.data, plain.data)
+        << "gather " << static_cast<int>(gather) << ", dst (" << dstRect.left << ","
+        << dstRect.top << "," << dstRect.right << "," << dstRect.bottom << ") src ("
+        << srcRect.left << "," << srcRect.top << "," << srcRect.right << "," << srcRect.bottom
+        << ")";
+  }
 }
 
 }  // namespace
@@ -78,19 +86,46 @@ TEST(StretchFastPath, RandomRectanglesMatchThePlainRule) {
   }
 }
 
+TEST(StretchFastPath, ShrinkingAndOddEnlargementsMatchForEveryRatioAndPlace) {
+  // Every width from a third to three times the source's, so that groups and
+  // runs of the column map fall inside and outside the gathers' windows,
+  // with the source rectangle against either edge of its surface (a window
+  // or run must not reach past the row's end) and in between.
+  for (int sw : {7, 16, 33, 64})
+    for (int dw = sw / 3 + 1; dw <= 3 * sw; ++dw)
+      for (int sl : {0, 5, 80 - sw}) {
+        SCOPED_TRACE(testing::Message() << "sw " << sw << " dw " << dw << " sl " << sl);
+        ExpectSameCopy(200, 6, QelGFX::Rect(1, 1, 1 + dw, 5), 80, 4,
+                       QelGFX::Rect(sl, 0, sl + sw, 4));
+      }
+}
+
+TEST(StretchWalk, GivesTheSourceCoordinateOfEveryDestinationPixelWithoutDividing) {
+  for (int64_t sw : {1, 2, 3, 7, 16, 213, 214, 240, 640, 1000})
+    for (int64_t dw : {1, 2, 3, 5, 13, 106, 142, 159, 213, 640, 1280, 4001}) {
+      StretchWalk walk(sw, dw);
+      for (int64_t i = 0; i < dw; ++i, walk.Advance())
+        ASSERT_EQ(walk.Current(), StretchSource(i, sw, dw)) << sw << " " << dw << " " << i;
+    }
+}
+
 TEST(StretchFastPath, CopiesWithinOneSurfaceKeepThePlainRowAndPixelOrder) {
   // Overlapping whole rows moved down by one, and a doubling onto itself:
   // rows and pixels are read after earlier ones were written, as in the
   // plain copy.
   for (const auto& [dstRect, srcRect] :
        {std::pair{QelGFX::Rect(0, 1, 16, 9), QelGFX::Rect(0, 0, 16, 8)},
-        std::pair{QelGFX::Rect(0, 0, 16, 8), QelGFX::Rect(0, 0, 8, 4)}}) {
-    Pixels fast(16, 10, 3);
+        std::pair{QelGFX::Rect(0, 0, 16, 8), QelGFX::Rect(0, 0, 8, 4)},
+        std::pair{QelGFX::Rect(0, 0, 16, 8), QelGFX::Rect(0, 0, 11, 8)}}) {
     Pixels plain(16, 10, 3);
-    std::vector<uint32_t> scratch;
-    StretchCopy(fast.View(), dstRect, fast.View(), srcRect, scratch);
     StretchCopySimple(plain.View(), dstRect, plain.View(), srcRect);
-    EXPECT_EQ(fast.data, plain.data);
+    for (StretchGather gather : kGathers) {
+      if (!StretchGatherAvailable(gather)) continue;
+      Pixels fast(16, 10, 3);
+      std::vector<uint32_t> scratch;
+      StretchCopy(fast.View(), dstRect, fast.View(), srcRect, scratch, gather);
+      EXPECT_EQ(fast.data, plain.data) << static_cast<int>(gather);
+    }
   }
 }
 

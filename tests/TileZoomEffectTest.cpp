@@ -255,6 +255,29 @@ TEST_F(TileZoomTest, TheWorkSurfaceKeepsWhatItHeldAroundTheGrowingTiles) {
   EXPECT_EQ(FirstDifference(RenderAt(3000), ExpectedFrame(picture, 3000, 0x00336699)), "");
 }
 
+TEST_F(TileZoomTest, ATileIsCopiedAgainOnlyWhenItsRectangleChanges) {
+  // A mark on the work surface inside tile 0 (53, 60)-(159, 180) at 3000 ms
+  // survives a frame with the same rectangles and goes with the next change,
+  // growing or (the clock set back) shrinking.
+  const Frame picture = DecodedPicture640("pvn_quad.png");
+  auto mark = [&] { effect->surface->Pixels()[100 * kW + 100] = 0x00ABCDEFu; };
+  RenderAt(0);
+  RenderAt(3000);
+  mark();
+  EXPECT_EQ(RenderAt(3000)[100 * kW + 100], 0x00ABCDEFu);
+  EXPECT_EQ(FirstDifference(RenderAt(3100), ExpectedFrame(picture, 3100)), "");
+  mark();
+  // The tiles shrank: drawn again, with the larger old ones around them.
+  Frame expected = ExpectedFrame(picture, 3100);
+  const Frame smaller = ExpectedFrame(picture, 2900);
+  for (const RECT& cell : kCells) {
+    const RECT d = ExpectedDestination(cell, 2900);
+    for (int y = d.top; y < d.bottom; ++y)
+      for (int x = d.left; x < d.right; ++x) expected[y * kW + x] = smaller[y * kW + x];
+  }
+  EXPECT_EQ(FirstDifference(RenderAt(2900), expected), "");
+}
+
 TEST_F(TileZoomTest, EachSurfaceIsPageLockedOnceAndReleasedOnceAtShutDown) {
   RenderAt(0);
   RenderAt(3000);

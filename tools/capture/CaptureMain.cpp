@@ -8,8 +8,10 @@
 #include <io.h>
 #endif
 
+#include <bit>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -23,18 +25,36 @@
 
 namespace {
 
-// Memory order B, G, R, 0 per pixel, rows from the top: ffmpeg's bgr0.
-bool WriteRawFrame(const uint32_t* pixels, int width, int height, std::vector<unsigned char>& buffer,
+// Memory order B, G, R, 0 per pixel, rows from the top: ffmpeg's bgr0. On a
+// little-endian machine a pixel 0x00RRGGBB lies in memory as exactly those
+// bytes, so the frame goes out as it is, each word's top byte cleared: one
+// pass, four words at a time, at memory speed.
+bool WriteRawFrame(const uint32_t* pixels, int width, int height, std::vector<uint32_t>& buffer,
                    std::string& error) {
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-  buffer.resize(count * 4);
-  for (size_t i = 0; i < count; ++i) {
-    buffer[i * 4 + 0] = static_cast<unsigned char>(pixels[i]);
-    buffer[i * 4 + 1] = static_cast<unsigned char>(pixels[i] >> 8);
-    buffer[i * 4 + 2] = static_cast<unsigned char>(pixels[i] >> 16);
-    buffer[i * 4 + 3] = 0;
+  buffer.resize(count);
+  uint32_t* out = buffer.data();
+  if constexpr (std::endian::native == std::endian::little) {
+    typedef uint32_t Words __attribute__((vector_size(16)));
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+      Words words;
+      std::memcpy(&words, pixels + i, sizeof words);
+      words &= 0x00FFFFFFu;
+      std::memcpy(out + i, &words, sizeof words);
+    }
+    for (; i < count; ++i) out[i] = pixels[i] & 0x00FFFFFFu;
+  } else {
+    unsigned char* bytes = reinterpret_cast<unsigned char*>(out);
+    for (size_t i = 0; i < count; ++i) {
+      const uint32_t pixel = pixels[i];
+      bytes[i * 4 + 0] = static_cast<unsigned char>(pixel);
+      bytes[i * 4 + 1] = static_cast<unsigned char>(pixel >> 8);
+      bytes[i * 4 + 2] = static_cast<unsigned char>(pixel >> 16);
+      bytes[i * 4 + 3] = 0;
+    }
   }
-  if (std::fwrite(buffer.data(), 1, buffer.size(), stdout) == buffer.size()) return true;
+  if (std::fwrite(out, sizeof(uint32_t), count, stdout) == count) return true;
   error = "cannot write to standard output";
   return false;
 }
@@ -89,7 +109,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::vector<unsigned char> rawBuffer;
+  std::vector<uint32_t> rawBuffer;
   std::unique_ptr<PngFrameWriter> pngWriter;
   if (!options.raw) {
     const unsigned workers = PngFrameWriter::DefaultWorkers();
