@@ -7,22 +7,32 @@
 #include <string>
 
 #include "framework/PngFile.h"
+#include "framework/RowBands.h"
 #include "framework/Stretch.h"
 #include "platform/Observer.h"
 #include "platform/Platform.h"
 
 namespace {
 
-PixelView ViewOf(Surface* s) { return {s->Pixels(), s->Width(), s->Height()}; }
+// A surface's pixels for reading: a copy's source.
+PixelView SourceOf(const Surface* s) {
+  return {const_cast<uint32_t*>(s->Pixels()), s->Width(), s->Height()};
+}
 
-// The view a copy of srcRect of `src` into dstRect writes `dst` through. A
-// copy that replaces every pixel of dst lets a pending clear of it go
-// unwritten; any other copy sees the clear carried out first. (When dst is
-// the source too, reading it has carried the clear out already.)
+// The view a copy of srcRect of `src` into dstRect writes `dst` through,
+// recording what it changes. A copy that replaces every pixel of dst lets a
+// pending clear of it go unwritten; any other copy sees the clear carried
+// out first. (When dst is the source too, reading it has carried the clear
+// out already.)
 PixelView TargetOf(Surface* dst, const RECT& dstRect, const PixelView& src, const RECT& srcRect) {
   const bool replacesAll =
       StretchReplacesAll(dstRect, dst->Width(), dst->Height(), srcRect, src.width, src.height);
-  return {replacesAll ? dst->PixelsToReplace() : dst->Pixels(), dst->Width(), dst->Height()};
+  return {replacesAll ? dst->PixelsToReplace() : dst->PixelsToChange(dstRect), dst->Width(),
+          dst->Height()};
+}
+
+bool IsWhole(const RECT& r, const Surface* s) {
+  return r.left == 0 && r.top == 0 && r.right == s->Width() && r.bottom == s->Height();
 }
 
 }  // namespace
@@ -136,12 +146,49 @@ void QelGFX::Blt(Surface* dst, Surface* src) {
 
 void QelGFX::Blt(RECT dstRect, Surface* dst, RECT srcRect, Surface* src) {
   if (dst == nullptr || src == nullptr) return;
-  const PixelView from = ViewOf(src);  // first: dst may be src
+  // A rectangle outside its surface, or without area, copies nothing.
+  if (!RectFitsSurface(dstRect, dst->Width(), dst->Height()) ||
+      !RectFitsSurface(srcRect, src->Width(), src->Height()))
+    return;
+  if (dst != src && IsWhole(dstRect, dst) && IsWhole(srcRect, src) &&
+      dst->Width() == src->Width() && dst->Height() == src->Height()) {
+    CopyWholeSurface(dst, src);
+    return;
+  }
+  const PixelView from = SourceOf(src);  // first: dst may be src
   StretchCopy(TargetOf(dst, dstRect, from, srcRect), dstRect, from, srcRect, columnMap);
 }
 
+// Every pixel of src onto dst, one to one. When dst holds an earlier state
+// of src and nothing else has touched it since, only the rectangles src
+// changed after that state are copied: what lies outside them is already
+// right. The surface locked last is left out of this both ways, as source
+// and as destination: its pixels may be written through lockedPixels at any
+// time, unrecorded.
+void QelGFX::CopyWholeSurface(Surface* dst, Surface* src) {
+  const PixelView from = SourceOf(src);  // first: a pending clear of src is a change
+  uint64_t heldVersion = 0;
+  const bool tracked = src != lockedSurface && dst != lockedSurface;
+  const bool holdsEarlierState = tracked && dst->MirrorOf(*src, heldVersion);
+  const PixelView to{dst->PixelsToReplace(), dst->Width(), dst->Height()};
+  // The changed rectangles' rows, merged into bands copied whole: one block
+  // move a band instead of one a row of each rectangle.
+  RowBands bands;
+  const auto addRows = [&](const RECT& area) { bands.Add(area.top, area.bottom); };
+  if (!holdsEarlierState || !src->Changes().VisitChangesSince(heldVersion, addRows)) {
+    bands = RowBands();
+    bands.Add(0, src->Height());
+  }
+  for (const auto& [top, bottom] : bands) {
+    const RECT band = Rect(0, top, src->Width(), bottom);
+    StretchCopy(to, band, from, band, columnMap);
+  }
+  if (tracked) dst->NowMirrors(*src);
+}
+
 void QelGFX::Flip() {
-  platform::PresentFrame(backBuffer->Pixels(), backBuffer->Width(), backBuffer->Height());
+  const Surface& shown = *backBuffer;
+  platform::PresentFrame(shown.Pixels(), shown.Width(), shown.Height());
 }
 
 void QelGFX::WindowMoved() {}

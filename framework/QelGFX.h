@@ -82,6 +82,8 @@ class QELGFX_API QelGFX {
   int32_t lockedPitch = 0;
 
  private:
+  void CopyWholeSurface(Surface* dst, Surface* src);
+
   Surface* lockedSurface = nullptr;
   std::vector<uint32_t> columnMap;  // scratch for stretched copies
 };

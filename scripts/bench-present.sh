@@ -67,7 +67,7 @@ play() {  # DIR LABEL [fullscreen]
   local dir=$1 window started at
   (cd "$dir" && exec ./brindlemox) &
   demo_pid=$!
-  window=$(timeout 60 xdotool search --sync --name '^Brindlemox :: ' | head -1)
+  window=$(brindlemox_window)
   [ -n "$window" ] || fail "no Brindlemox window appeared for $dir"
   started=$(now)
   if [ "${3:-}" = fullscreen ]; then

@@ -157,7 +157,7 @@ mkdir "$work/elsewhere"
 start_xvfb "$work" || fail "Xvfb did not start"
 (cd "$work/elsewhere" && exec /usr/bin/brindlemox) </dev/null >"$work/program.out" 2>"$work/program.err" &
 demo_pid=$!
-window=$(timeout 60 xdotool search --sync --name '^Brindlemox :: ' 2>/dev/null | head -1)
+window=$(brindlemox_window)
 [ -n "$window" ] || fail "no window titled \"Brindlemox :: ...\" appeared ($(cat "$work/program.err"))"
 title=$(xdotool getwindowname "$window")
 echo "packages: window title \"$title\""

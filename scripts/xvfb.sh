@@ -58,3 +58,20 @@ start_window_manager() {
   cat "$work/wm.log"
   return 1
 }
+
+# brindlemox_window: waits up to 60 s for a window whose title shows the frame
+# rate ("Brindlemox :: ...") and prints its id; prints nothing when none came.
+# It searches again and again rather than with xdotool's --sync: xdotool stops
+# at an X error when a window goes while it looks, and SDL's hidden probe
+# window and the window it makes again for OpenGL both go.
+brindlemox_window() {
+  local id
+  for _ in $(seq 600); do
+    id=$(xdotool search --name '^Brindlemox :: ' 2>/dev/null | head -1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+}

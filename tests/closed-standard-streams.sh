@@ -49,7 +49,7 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 # LABEL: waits for the window of the program just started in the background
 # (demo_pid) to show a frame rate in its title, and sets `window`.
 await_title() {
-  window=$(timeout 60 xdotool search --sync --name '^Brindlemox :: ' | head -1)
+  window=$(brindlemox_window)
   [ -n "$window" ] || fail "$1: no Brindlemox window with a frame rate appeared"
 }
 

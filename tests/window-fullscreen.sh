@@ -137,7 +137,7 @@ start_show() {
     ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" "$program" >"$work/program.out" 2>&1 &
   fi
   demo_pid=$!
-  window=$(timeout 60 xdotool search --sync --name '^Brindlemox :: ' | head -1)
+  window=$(brindlemox_window)
   [ -n "$window" ] || fail "no Brindlemox window with a frame rate appeared"
   shown=$(date +%s%N)
   home=$(geometry "$window")

@@ -65,7 +65,7 @@ check_depth() {
   # window appears, since set-up (the first OpenGL start of a cold machine
   # above all) can take seconds.
   local window
-  window=$(timeout 60 xdotool search --sync --name '^Brindlemox :: ' | head -1)
+  window=$(brindlemox_window)
   [ -n "$window" ] || fail "depth $depth: no Brindlemox window with a frame rate appeared"
   local shown
   shown=$(date +%s%N)
