@@ -42,8 +42,10 @@
 // and no other tile's rectangle reaches into its cell, so nothing has written
 // there since. Its copy is skipped. While the tiles grow, by about 0.6 pixel
 // across and 0.7 down a frame at 60 frames a second, most frames change some
-// rectangle (337 of the first 360); from 6000 ms on none does, and a frame is
-// only the final copy of the work surface.
+// rectangle (337 of the first 360); from 6000 ms on none does. The device's
+// copy of the work surface over the back buffer then follows suit: it copies
+// only the rows of the rectangles drawn since its last copy, so a frame from
+// 6000 ms on copies nothing at all.
 #include "effects/TileZoomEffect.h"
 
 #include "framework/DataFiles.h"

@@ -7,31 +7,14 @@
 #include "framework/QelGFX.h"
 #include "framework/Stretch.h"
 #include "platform/headless/HeadlessControl.h"
+#include "tests/DeviceFixture.h"
 
 namespace headless = platform::headless;
 
 namespace {
 
-class DeviceTest : public ::testing::Test {
+class DeviceTest : public DeviceFixture {
  protected:
-  void SetUp() override {
-    headless::Reset();
-    device = new QelGFX(640, 480, 32, 2, 2);
-  }
-  void TearDown() override {
-    for (Surface* s : made) device->ReleaseSurface(s);
-    delete device;
-    headless::Reset();
-  }
-
-  // A new surface, released when the test ends.
-  Surface* Make(uint16_t w, uint16_t h) {
-    Surface* s = nullptr;
-    EXPECT_EQ(device->CreateSurface(w, h, &s), 0);
-    made.push_back(s);
-    return s;
-  }
-
   // A surface whose pixel (x, y) holds y * 1000 + x, to see where copies read.
   Surface* MakeNumbered(uint16_t w, uint16_t h) {
     Surface* s = Make(w, h);
@@ -46,9 +29,6 @@ class DeviceTest : public ::testing::Test {
       for (int x = 0; x < s->Width(); ++x)
         ASSERT_EQ(s->Pixels()[y * s->Width() + x], expected(x, y)) << x << "," << y;
   }
-
-  QelGFX* device = nullptr;
-  std::vector<Surface*> made;
 };
 
 }  // namespace

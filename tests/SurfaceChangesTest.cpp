@@ -9,9 +9,7 @@
 #include "framework/ChangedAreas.h"
 #include "framework/QelGFX.h"
 #include "framework/RowBands.h"
-#include "platform/headless/HeadlessControl.h"
-
-namespace headless = platform::headless;
+#include "tests/DeviceFixture.h"
 
 namespace {
 
@@ -84,32 +82,19 @@ TEST(RowBands, MergesOverlappingAndTouchingRowsAndKeepsThemInOrder) {
 // up to date with only what changed since the last one. Whatever happened to
 // either surface in between, by any of the device's ways to the pixels, the
 // copy must then hold exactly the source's pixels.
-class WholeCopyTest : public ::testing::Test {
+class WholeCopyTest : public DeviceFixture {
  protected:
   static constexpr int kW = 64;
   static constexpr int kH = 48;
 
   void SetUp() override {
-    headless::Reset();
-    device = new QelGFX(640, 480, 32, 2, 2);
+    DeviceFixture::SetUp();
     src = Make(kW, kH);
     dst = Make(kW, kH);
     other = Make(kW, kH);
     paint = Make(kW / 2, kH / 2);
     uint32_t* p = paint->Pixels();
     for (int k = 0; k < kW / 2 * kH / 2; ++k) p[k] = 0x00100000u + static_cast<uint32_t>(k);
-  }
-  void TearDown() override {
-    for (Surface* s : made) device->ReleaseSurface(s);
-    delete device;
-    headless::Reset();
-  }
-
-  Surface* Make(uint16_t w, uint16_t h) {
-    Surface* s = nullptr;
-    EXPECT_EQ(device->CreateSurface(w, h, &s), 0);
-    made.push_back(s);
-    return s;
   }
 
   // Copies src onto dst and expects every pixel of dst to equal src's.
@@ -127,12 +112,10 @@ class WholeCopyTest : public ::testing::Test {
     return Area(l, t, l + 1 + x(random) % (kW - l), t + 1 + y(random) % (kH - t));
   }
 
-  QelGFX* device = nullptr;
   Surface* src = nullptr;
   Surface* dst = nullptr;
   Surface* other = nullptr;
   Surface* paint = nullptr;
-  std::vector<Surface*> made;
 };
 
 TEST_F(WholeCopyTest, HoldsTheSourceAfterChangesToEitherSurfaceByAnyWay) {

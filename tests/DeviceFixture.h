@@ -1,0 +1,34 @@
+// A device on the headless backend for each test, and surfaces made on it
+// that are released when the test ends.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "framework/QelGFX.h"
+#include "platform/headless/HeadlessControl.h"
+
+class DeviceFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::headless::Reset();
+    device = new QelGFX(640, 480, 32, 2, 2);
+  }
+  void TearDown() override {
+    for (Surface* s : made) device->ReleaseSurface(s);
+    delete device;
+    platform::headless::Reset();
+  }
+
+  // A new surface, released when the test ends.
+  Surface* Make(uint16_t w, uint16_t h) {
+    Surface* s = nullptr;
+    EXPECT_EQ(device->CreateSurface(w, h, &s), 0);
+    made.push_back(s);
+    return s;
+  }
+
+  QelGFX* device = nullptr;
+  std::vector<Surface*> made;
+};
