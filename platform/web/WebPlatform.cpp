@@ -83,7 +83,7 @@ EM_JS(void, PageListenForInput, (), {
       document.exitFullscreen().catch(() => {});
       return;
     }
-    if ((event.key || '').toLowerCase() === 'f' && !event.altKey && !event.ctrlKey &&
+    if (String(event.key || "").toLowerCase() === 'f' && !event.altKey && !event.ctrlKey &&
         !event.metaKey)
       page.toggleFullscreen();
     page.events.push({close: false, keyCode: event.keyCode, alt: event.altKey});
