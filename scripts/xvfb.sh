@@ -2,35 +2,20 @@
 # [DEPTH [SIZE]] starts a virtual X server of its own (24-bit colour and
 # 1280x1024 unless DEPTH and SIZE, WIDTHxHEIGHT, say otherwise; no TCP),
 # records its display number in WORK/display, exports DISPLAY and keeps the
-# server's process id in xvfb_pid. Returns non-zero when no server started
-# within 10 s.
+# server's process id in xvfb_pid. Returns non-zero when the server did not
+# start within 10 s.
 #
-# The display number is drawn at random from 100 to 999 rather than taken as
-# the lowest free one: tests run side by side, and a server that another test
-# is shutting down gives up its lock before its socket, so the lowest number
-# could name two servers for a moment, and a client reach the wrong one.
-# A number in use makes the server stop at once; another is drawn.
+# The server runs on as it is when its last client goes (-noreset). By
+# default it would reset then, and the tools that look at the screen while
+# the program starts (xdotool, xwininfo) come and go: a program connecting
+# during such a reset is turned away, and SDL says "x11 not available".
 start_xvfb() {
   local work=$1 depth=${2:-24} size=${3:-1280x1024}
-  for _ in $(seq 20); do
-    : >"$work/display"
-    Xvfb ":$((RANDOM % 900 + 100))" -displayfd 3 -screen 0 "${size}x$depth" -nolisten tcp \
-      3>"$work/display" >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-      [ -s "$work/display" ] && break
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    if [ -s "$work/display" ]; then
-      export DISPLAY=":$(cat "$work/display")"
-      return 0
-    fi
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-  done
-  xvfb_pid=""
-  return 1
+  Xvfb -displayfd 3 -screen 0 "${size}x$depth" -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || return 1
+  export DISPLAY=":$(cat "$work/display")"
 }
 
 # await_exit PID: waits up to 30 s for the process PID, a child of this
