@@ -74,6 +74,11 @@ struct Lens {
   }
 };
 
+// The lens of a width x height surface seen at focal length `focal`.
+Lens LensFor(float focal, int32_t width, int32_t height) {
+  return {focal, static_cast<double>(width >> 1), static_cast<double>(height >> 1)};
+}
+
 // Whether p lies on a width x height surface, compared as floats (NaN fails
 // each of the four comparisons, joined without a jump), and if so its
 // pixel's offset from the first; only coordinates that passed are truncated.
@@ -138,8 +143,7 @@ StarfieldEffect::~StarfieldEffect() {
 }
 
 void StarfieldEffect::Project(Vec3& p) const {
-  const Lens lens{focal, static_cast<double>(width >> 1), static_cast<double>(height >> 1)};
-  lens.Project(p);
+  LensFor(focal, width, height).Project(p);
 }
 
 void StarfieldEffect::PlotStar(const Vec3& p) {
@@ -155,7 +159,7 @@ void StarfieldEffect::PlotStar(const Vec3& p) {
 void StarfieldEffect::Render() {
   BeginFrame();
   const Matrix4 step = motion;
-  const Lens lens{focal, static_cast<double>(width >> 1), static_cast<double>(height >> 1)};
+  const Lens lens = LensFor(focal, width, height);
   const int32_t count = starCount;
   Vec3* const world = stars;
   Vec3* const screen = projected;
