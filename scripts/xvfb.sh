@@ -18,6 +18,16 @@ start_xvfb() {
   export DISPLAY=":$(cat "$work/display")"
 }
 
+# stop_display WORK: the window manager, if one runs (wm_pid), and the X
+# server (xvfb_pid) go.
+stop_display() {
+  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  wm_pid=""
+  xvfb_pid=""
+  rm -f "$1/display"
+}
+
 # await_exit PID: waits up to 30 s for the process PID, a child of this
 # shell, to end, and sets exit_code to its exit code. Returns 1 when it still
 # runs then (it is left running).

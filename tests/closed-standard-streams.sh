@@ -26,7 +26,7 @@ xvfb_pid=""
 demo_pid=""
 cleanup() {
   [ -n "$demo_pid" ] && kill -KILL "$demo_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  stop_display "$work"
   rm -rf "$work"
 }
 trap cleanup EXIT

@@ -8,17 +8,9 @@ xvfb_pid=""
 wm_pid=""
 demo_pid=""
 
-# The window manager, if one runs, and the X server go.
-stop_display() {
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  wm_pid=""
-  xvfb_pid=""
-  rm -f "$work/display"
-}
 cleanup() {
   [ -n "$demo_pid" ] && kill -KILL "$demo_pid" 2>/dev/null
-  stop_display
+  stop_display "$work"
   rm -rf "$work"
 }
 trap cleanup EXIT

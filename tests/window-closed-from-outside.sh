@@ -54,7 +54,7 @@ check_destroyed_under() {
   [ "$exit_code" -eq 0 ] || fail "$manager, $how: exit code $exit_code, not 0"
   [ -s "$work/err" ] && fail "$manager, $how: the program said something on standard error"
   echo "$manager, $how: the program ended by itself with 0, saying nothing"
-  stop_display
+  stop_display "$work"
 }
 
 check_destroyed_under none
