@@ -80,7 +80,10 @@ void PumpEvents() {
       case SDL_KEYDOWN: {
         const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
         const uint32_t kind = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
-        PostWindowMessage(w, kind, VirtualKey(event.key.keysym.sym), 1);
+        // As Windows makes them: a repeat count of 1, and a held key's
+        // repeats marked as the key having been down already.
+        const intptr_t lParam = event.key.repeat != 0 ? 1 | kKeyWasDown : 1;
+        PostWindowMessage(w, kind, VirtualKey(event.key.keysym.sym), lParam);
         break;
       }
       default:

@@ -13,7 +13,8 @@
 // atom is known from the first message a new window gets.
 //
 // The default window procedure adds one thing to DefWindowProcA: F11 and
-// Alt+Enter make the window cover its monitor, and bring it back.
+// Alt+Enter, pressed afresh (not their auto-repeat), make the window cover
+// its monitor, and bring it back.
 //
 // Presenting is not here: it belongs to the graphics device, whose module
 // (QelGFX36.dll) carries Win32Presenter.cpp. So does the last error's text
@@ -204,7 +205,8 @@ intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t
   const HWND hwnd = ToHwnd(window);
   if ((message == WM_KEYDOWN && wParam == VK_F11) ||
       (message == WM_SYSKEYDOWN && wParam == VK_RETURN)) {
-    ToggleFullscreen(hwnd);
+    // A held key's repeats say the key was down already: they switch nothing.
+    if (IsFreshKeyPress(lParam)) ToggleFullscreen(hwnd);
     return 0;
   }
   // The character that Alt+Enter makes would ring the bell, as a menu key

@@ -130,3 +130,34 @@ TEST_F(Win32BackendTest, AClassRegisteredAgainCallsItsNewProcedure) {
   SendMessageA(second.Hwnd(), WM_APP, 0, 0);
   EXPECT_EQ(calls, before + 1);
 }
+
+// Windows repeats a held key's WM_KEYDOWN (WM_SYSKEYDOWN with Alt) with bit
+// 30 of lParam set: the key was down already. Only the fresh press switches
+// the window to fullscreen (a popup covering the monitor) or back.
+TEST_F(Win32BackendTest, AHeldF11OrAltEnterTogglesFullscreenOnceAndOnlyAFreshPressAgain) {
+  ASSERT_TRUE(OpenMainWindow(win32test::Instance(), SW_SHOWNORMAL));
+  const HWND window = win32test::ToHwnd(shell.mainWindow);
+  const auto fullscreen = [window] {
+    return (static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)) & WS_POPUP) != 0;
+  };
+  struct Key {
+    const char* name;
+    UINT message;
+    WPARAM key;
+    LPARAM fresh;  // repeat count 1; with Alt, the context bit (29) too
+  };
+  const LPARAM kWasDown = LPARAM{1} << 30;
+  for (const Key& key : {Key{"F11", WM_KEYDOWN, VK_F11, 1},
+                         Key{"Alt+Enter", WM_SYSKEYDOWN, VK_RETURN, 1 | LPARAM{1} << 29}}) {
+    SCOPED_TRACE(key.name);
+    ASSERT_FALSE(fullscreen());
+    SendMessageA(window, key.message, key.key, key.fresh);
+    EXPECT_TRUE(fullscreen());
+    for (int i = 0; i < 40; ++i) SendMessageA(window, key.message, key.key, key.fresh | kWasDown);
+    EXPECT_TRUE(fullscreen()) << "a repeat switched back";
+    SendMessageA(window, key.message, key.key, key.fresh);
+    EXPECT_FALSE(fullscreen());
+    for (int i = 0; i < 40; ++i) SendMessageA(window, key.message, key.key, key.fresh | kWasDown);
+    EXPECT_FALSE(fullscreen()) << "a repeat switched to fullscreen";
+  }
+}
