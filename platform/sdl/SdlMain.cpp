@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "platform/StandardStreams.h"
+#include "platform/sdl/SdlBackend.h"
 #include "shell/CommandLine.h"
 #include "shell/DemoShell.h"
 
@@ -13,6 +14,9 @@ void ShutdownSdl();
 }
 
 int main(int argc, char** argv) {
+  // Before anything can wait for the window system: SIGINT and SIGTERM are
+  // the program's own from here on.
+  platform::sdl::TakeEndingSignals();
   platform::OpenClosedStandardStreams();
   const std::string commandLine = JoinCommandLine(argc, argv);
   const int exitCode = DemoMain(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWDEFAULT);
