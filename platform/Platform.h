@@ -65,8 +65,9 @@ struct Message {
   intptr_t lParam = 0;
 };
 
-// The window class: what RegisterClassExA is given. The stock icon, arrow
-// cursor and black brush of the class are implied; only Win32 uses them.
+// The window class: what RegisterClassExA is given. The show's icon (the
+// stock one where the executable carries none), arrow cursor and black brush
+// of the class are implied; only Win32 uses them.
 struct WindowClass {
   uint32_t style = 0;
   WindowProcedure procedure = nullptr;
