@@ -11,9 +11,9 @@
 // and a thread that says what the program waits for when no window comes.
 // Cannot: set the window's outer size. The window manager owns the frame, so
 // the 640x480 asked for is the client area here, where Windows makes it the
-// outer size. Only the main window exists; its class has no icon, cursor or
-// brush of its own. The window's class, messages and default behaviour are
-// the emulated window's (platform/EmulatedWindow.h).
+// outer size. Only the main window exists; it has the show's icon, and its
+// class no cursor or brush of its own. The window's class, messages and
+// default behaviour are the emulated window's (platform/EmulatedWindow.h).
 //
 //   SdlVideo.cpp       the connection to the display (and why none can be
 //                      had), the screen, the end

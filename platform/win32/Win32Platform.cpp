@@ -12,6 +12,7 @@
 // the window's class atom. The class has no extra bytes to keep it in, and the
 // atom is known from the first message a new window gets.
 //
+// The window class takes the show's icon from the executable's resources.
 // The default window procedure adds one thing to DefWindowProcA: F11 and
 // Alt+Enter, pressed afresh (not their auto-repeat), make the window cover
 // its monitor, and bring it back.
