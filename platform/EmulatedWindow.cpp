@@ -120,16 +120,16 @@ intptr_t DispatchToWindow(const Message& message) {
 }
 
 intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
-                                intptr_t) {
+                                intptr_t lParam) {
   if (Live(window) == nullptr) return 0;
   switch (message) {
     case WM_KEYDOWN:
-      if (wParam == VK_F11) backend::ToggleFullscreen(*window);
+      if (wParam == VK_F11 && IsFreshKeyPress(lParam)) backend::ToggleFullscreen(*window);
       return 0;
     case WM_SYSKEYDOWN:
       // Alt+F4 asks the window to close, as its close button does.
       if (wParam == VK_F4) return DispatchToWindow({window, WM_CLOSE, 0, 0});
-      if (wParam == VK_RETURN) backend::ToggleFullscreen(*window);
+      if (wParam == VK_RETURN && IsFreshKeyPress(lParam)) backend::ToggleFullscreen(*window);
       return 0;
     case WM_CLOSE:
       // A close request that nobody handled destroys the window.

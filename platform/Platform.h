@@ -36,6 +36,12 @@ constexpr uintptr_t VK_F11 = 0x7A;
 
 constexpr int SW_SHOWDEFAULT = 10;
 
+// A key-down message's lParam: bit 30 is the key's previous state, set when
+// the key was down already and the message comes from the keyboard's
+// auto-repeat. Only a fresh press (bit clear) switches anything.
+constexpr intptr_t kKeyWasDown = intptr_t{1} << 30;
+constexpr bool IsFreshKeyPress(intptr_t lParam) { return (lParam & kKeyWasDown) == 0; }
+
 // Window styles the program uses: title bar, system menu and minimise box.
 constexpr uint32_t WS_CAPTION = 0x00C00000;
 constexpr uint32_t WS_SYSMENU = 0x00080000;
@@ -59,8 +65,9 @@ struct Message {
   intptr_t lParam = 0;
 };
 
-// The window class: what RegisterClassExA is given. The stock icon, arrow
-// cursor and black brush of the class are implied; only Win32 uses them.
+// The window class: what RegisterClassExA is given. The show's icon (the
+// stock one where the executable carries none), arrow cursor and black brush
+// of the class are implied; only Win32 uses them.
 struct WindowClass {
   uint32_t style = 0;
   WindowProcedure procedure = nullptr;
@@ -97,6 +104,7 @@ intptr_t DispatchToWindow(const Message& message);
 // F11 (WM_KEYDOWN) and Alt+Enter (WM_SYSKEYDOWN with VK_RETURN) switch the
 // window between the size it was made with and the whole screen it is on,
 // where the frame is shown at the largest size of its shape (Letterbox.h).
+// A key held down switches once: its repeats (IsFreshKeyPress false) do not.
 intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message,
                                 uintptr_t wParam, intptr_t lParam);
 

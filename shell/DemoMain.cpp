@@ -5,8 +5,13 @@
 // waiting: whenever the queue is empty and the show is running, one frame is
 // drawn. Escape and every way of closing the window end in one orderly stop:
 // run state first, then the effects and the device, then the window.
+//
+// Before any of it the command line is read: --help and --version are
+// answered on standard output, and anything else is refused, with exit
+// code 2, before a window is made.
 #include <cstdio>
 
+#include "shell/CommandLine.h"
 #include "shell/DemoShell.h"
 #include "shell/ShellState.h"
 
@@ -87,8 +92,32 @@ int RunMessageLoop() {
   }
 }
 
+int AnswerCommandLine(const char* commandLine) {
+  const CommandLineReading reading = ReadCommandLine(commandLine);
+  switch (reading.request) {
+    case CommandLineRequest::Show:
+      return kShowTheDemo;
+    case CommandLineRequest::Refused:
+      std::fprintf(stderr, "Brindlemox: %s (brindlemox --help lists what it takes)\n",
+                   reading.problem.c_str());
+      return 2;
+    case CommandLineRequest::Help:
+    case CommandLineRequest::Version:
+      break;
+  }
+  const char* text =
+      reading.request == CommandLineRequest::Help ? ProgramUsage() : ProgramVersion();
+  if (std::fputs(text, stdout) < 0 || std::fflush(stdout) != 0) {
+    std::fprintf(stderr, "Brindlemox: cannot write to standard output\n");
+    return 1;
+  }
+  return 0;
+}
+
 int DemoMain(platform::InstanceHandle instance, platform::InstanceHandle /*previousInstance*/,
-             const char* /*commandLine*/, int showCommand) {
+             const char* commandLine, int showCommand) {
+  if (const int answered = AnswerCommandLine(commandLine); answered != kShowTheDemo)
+    return answered;
   if (!OpenMainWindow(instance, showCommand)) return 1;
   shell.runState = SetupDemo() ? Running : Stopped;
   return RunMessageLoop();

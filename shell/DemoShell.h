@@ -8,9 +8,16 @@
 
 // The entry point, called by the platform's start-up code. Returns the
 // process exit code: 0, or 1 when no window could be made or the graphics
-// device could not be constructed.
+// device could not be constructed; for a command line that asks for help or
+// the version, 0 once it is answered; 2 for one it refuses.
 int DemoMain(platform::InstanceHandle instance, platform::InstanceHandle previousInstance,
              const char* commandLine, int showCommand);
+
+// Answers the command line (shell/CommandLine.h): kShowTheDemo when it asks
+// for the show; otherwise the exit code, once help or the version is
+// written on standard output or the one line of a refusal on standard error.
+constexpr int kShowTheDemo = -1;
+int AnswerCommandLine(const char* commandLine);
 
 // Registers the class, creates the centred window and shows it. False (with
 // one line on stderr) when no window can be made.

@@ -558,6 +558,52 @@ TEST(ProgramWithoutDisplay, SaysWhatIsWrongWithEachDisplayThatIsSet) {
 
 namespace {
 
+// The SDL program's own command line, with a display named that does not
+// exist: --help and --version are answered before any window is tried,
+// and an argument it does not take is refused in one line, exit code 2.
+TEST(ProgramCommandLine, HelpAndVersionAnswerOnStandardOutputAndAnythingElseIsRefusedWithTwo) {
+#ifndef BRINDLEMOX_PROGRAM_PATH
+  GTEST_SKIP() << "the SDL program is not built";
+#else
+  const std::vector<std::string> unset = {"WAYLAND_DISPLAY", "SDL_VIDEODRIVER"};
+  const std::vector<std::pair<std::string, std::string>> noDisplay = {{"DISPLAY", ":9999"}};
+  const auto run = [&](std::vector<std::string> args, int stdoutFd = -1) {
+    args.insert(args.begin(), BRINDLEMOX_PROGRAM_PATH);
+    return RunProgram({args, unset, noDisplay, stdoutFd});
+  };
+  for (const char* asked : {"--help", "-h"}) {
+    const Outcome help = run({asked});
+    ASSERT_TRUE(help.exited) << "signal " << help.signal;
+    EXPECT_EQ(help.exitCode, 0) << asked;
+    EXPECT_EQ(help.err, "") << asked;
+    EXPECT_EQ(help.out.rfind("usage: brindlemox\n", 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("\n  --version"), std::string::npos) << help.out;
+  }
+  const Outcome version = run({"--version"});
+  ASSERT_TRUE(version.exited) << "signal " << version.signal;
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.err, "");
+  EXPECT_EQ(version.out, "brindlemox " BRINDLEMOX_VERSION "\n");
+
+  // Each argument reaches the shell as it was given, spaces and quotes too.
+  for (const std::string refused : {"--fullscreen", "two words", "say \"hi\"", ""}) {
+    const Outcome o = run({refused, "--help"});
+    ASSERT_TRUE(o.exited) << "signal " << o.signal;
+    EXPECT_EQ(o.exitCode, 2) << refused;
+    EXPECT_EQ(o.out, "") << refused;
+    EXPECT_EQ(o.err, "Brindlemox: unknown argument '" + refused +
+                         "' (brindlemox --help lists what it takes)\n");
+  }
+
+  const int full = open("/dev/full", O_WRONLY);
+  ASSERT_GE(full, 0);
+  const Outcome lost = run({"--version"}, full);
+  close(full);
+  EXPECT_EQ(lost.exitCode, 1);
+  EXPECT_EQ(lost.err, "Brindlemox: cannot write to standard output\n");
+#endif
+}
+
 // The program's working directory for the scope: a scratch directory.
 struct InScratchDir : ScratchDirectory {
   InScratchDir() : saved(fs::current_path()) { fs::current_path(path); }

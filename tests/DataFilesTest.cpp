@@ -54,7 +54,7 @@ TEST(DataFiles, TheWorkingDirectoryComesFirstThenBesideTheProgramThenTheShareFol
     InstalledTree tree;
     platform::headless::SetProgramDirectory(tree.ProgramDirectory());
     const fs::path folders[] = {tree.Work(), tree.Bin(), tree.Share()};
-    for (Place p : c.holding) WritePicture(folders[p] / kName, 0x123456);
+    for (Place p : c.holding) ASSERT_NO_FATAL_FAILURE(WritePicture(folders[p] / kName, 0x123456));
 
     const std::string found = LocateDataFile(kName);
     if (c.found == kNowhere) {
@@ -74,7 +74,7 @@ TEST(DataFiles, ABrokenFileInTheWorkingDirectoryIsNotPassedOver) {
   ShellHarness::Fresh();
   InstalledTree tree;
   platform::headless::SetProgramDirectory(tree.ProgramDirectory());
-  WritePicture(tree.Share() / kName, 0x123456);
+  ASSERT_NO_FATAL_FAILURE(WritePicture(tree.Share() / kName, 0x123456));
   std::ofstream(kName, std::ios::binary) << "not a picture";
   EXPECT_EQ(LocateDataFile(kName), kName);
 #ifndef _WIN32
@@ -91,7 +91,7 @@ TEST(DataFiles, AFileTheDriverChoseIsTakenUntilTheChoiceIsTakenBack) {
   ShellHarness::Fresh();
   InstalledTree tree;
   platform::headless::SetProgramDirectory(tree.ProgramDirectory());
-  WritePicture(tree.Share() / kName, 0x123456);
+  ASSERT_NO_FATAL_FAILURE(WritePicture(tree.Share() / kName, 0x123456));
   const std::string chosen = (tree.root / "chosen.png").string();
   UseDataFile(kName, chosen);
   EXPECT_EQ(LocateDataFile(kName), chosen);
@@ -104,8 +104,8 @@ TEST(DataFiles, AFileTheDriverChoseIsTakenUntilTheChoiceIsTakenBack) {
 TEST(DataFiles, WithoutAProgramDirectoryOnlyTheWorkingDirectoryCounts) {
   ShellHarness::Fresh();
   InstalledTree tree;
-  WritePicture(tree.Bin() / kName, 0x123456);
-  WritePicture(tree.Share() / kName, 0x123456);
+  ASSERT_NO_FATAL_FAILURE(WritePicture(tree.Bin() / kName, 0x123456));
+  ASSERT_NO_FATAL_FAILURE(WritePicture(tree.Share() / kName, 0x123456));
   EXPECT_EQ(std::string(platform::ProgramDirectory()), "");
   EXPECT_EQ(DataFilePlaces(kName, ""), std::vector<std::string>{kName});
   EXPECT_EQ(LocateDataFile(kName), kName);
@@ -117,19 +117,22 @@ TEST(DataFiles, TheTileZoomOfAnInstalledProgramLoadsThePictureFromTheShareFolder
   ShellHarness::Fresh();
   InstalledTree tree;
   platform::headless::SetProgramDirectory(tree.ProgramDirectory());
-  WritePicture(tree.Share() / kName, 0x123456);
+  ASSERT_NO_FATAL_FAILURE(WritePicture(tree.Share() / kName, 0x123456));
 
   testing::internal::CaptureStderr();
   QelGFX* device = new QelGFX(640, 480, 32, 2, 2);
   auto* effect = new TileZoomEffect(device);
   const std::string said = testing::internal::GetCapturedStderr();
-  const uint32_t* pixels = effect->picture->Pixels();
-  const bool allPicture =
-      std::all_of(pixels, pixels + 640 * 480, [](uint32_t p) { return p == 0x123456u; });
+  const bool hasPicture = effect->picture != nullptr;
+  const uint32_t* pixels = hasPicture ? effect->picture->Pixels() : nullptr;
+  const bool allPicture = hasPicture && std::all_of(pixels, pixels + 640 * 480, [](uint32_t p) {
+                            return p == 0x123456u;
+                          });
   delete effect;
   delete device;
   ShellHarness::Fresh();
 
+  ASSERT_TRUE(hasPicture) << "the tile zoom made no picture surface";
   EXPECT_TRUE(allPicture);
   EXPECT_EQ(said, "");
 }

@@ -11,6 +11,7 @@
 #include "platform/EmulatedWindow.h"
 #include "platform/Observer.h"
 #include "platform/headless/HeadlessControl.h"
+#include "shell/DemoShell.h"
 
 namespace headless = platform::headless;
 using platform::Message;
@@ -228,6 +229,39 @@ TEST_F(EmulatedWindowTest, DestroyingSendsOneDestroyAndDropsTheWindowsMessagesBu
   ASSERT_EQ(taken.size(), 1u);
   EXPECT_EQ(taken[0].message, platform::WM_QUIT);
   EXPECT_EQ(taken[0].wParam, 3u);
+}
+
+// A key held down: Windows sends its first key-down with the previous-state
+// bit (30) clear, then repeats with it set. Only the first switches; a fresh
+// press after the key went up switches again. The shell's own procedure
+// hands the keys to the default one as they came.
+TEST_F(EmulatedWindowTest, AHeldF11OrAltEnterTogglesFullscreenOnceAndOnlyAFreshPressAgain) {
+  ASSERT_TRUE(Register("ShellClass", MainWindowProcedure));
+  const WindowHandle window = Create("ShellClass");
+  constexpr intptr_t kFresh = 1;
+  constexpr intptr_t kRepeat = 1 | platform::kKeyWasDown;
+  struct Key {
+    const char* name;
+    uint32_t message;
+    uintptr_t key;
+  };
+  int toggles = headless::FullscreenToggles();
+  for (const Key& key : {Key{"F11", platform::WM_KEYDOWN, platform::VK_F11},
+                         Key{"Alt+Enter", platform::WM_SYSKEYDOWN, platform::VK_RETURN}}) {
+    SCOPED_TRACE(key.name);
+    platform::DefaultWindowProcedure(window, key.message, key.key, kFresh);
+    EXPECT_EQ(headless::FullscreenToggles(), ++toggles);
+    for (int i = 0; i < 40; ++i) platform::DefaultWindowProcedure(window, key.message, key.key, kRepeat);
+    EXPECT_EQ(headless::FullscreenToggles(), toggles) << "a repeat switched";
+    // Through the shell's window procedure, as the loop dispatches them.
+    platform::DispatchToWindow({window, key.message, key.key, kRepeat});
+    EXPECT_EQ(headless::FullscreenToggles(), toggles) << "a dispatched repeat switched";
+    platform::DispatchToWindow({window, key.message, key.key, kFresh});
+    EXPECT_EQ(headless::FullscreenToggles(), ++toggles);
+  }
+  EXPECT_FALSE(platform::IsFreshKeyPress(kRepeat));
+  EXPECT_TRUE(platform::IsFreshKeyPress(kFresh));
+  EXPECT_TRUE(platform::IsFreshKeyPress(0));
 }
 
 TEST_F(EmulatedWindowTest, TheDefaultProcedureTogglesFullscreenClosesOnAltF4AndDestroysOnClose) {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 #include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Letterbox.h"
@@ -58,7 +60,12 @@ TEST(Letterbox, TheFrameTakesTheLargestRectangleOfItsShapeCentred) {
   ExpectRect(LetterboxRect(1280, 1024, 640, 480), 0, 32, 1280, 960);    // bars above and below
   ExpectRect(LetterboxRect(390, 844, 640, 480), 0, 276, 390, 292);      // a phone, upright
   ExpectRect(LetterboxRect(1281, 1024, 640, 480), 0, 32, 1281, 960);    // 960.75 rounds down
-  ExpectRect(LetterboxRect(1366, 768, 640, 480), 171, 0, 1024, 768);    // odd pixel to the right
+  ExpectRect(LetterboxRect(1366, 768, 640, 480), 171, 0, 1024, 768);    // even margins, 171 each
+  // An odd margin leaves its odd pixel to the right or the bottom.
+  ExpectRect(LetterboxRect(641, 480, 640, 480), 0, 0, 640, 480);        // 0 left, 1 right
+  ExpectRect(LetterboxRect(1367, 768, 640, 480), 171, 0, 1024, 768);    // 171 left, 172 right
+  ExpectRect(LetterboxRect(640, 481, 640, 480), 0, 0, 640, 480);        // 0 above, 1 below
+  ExpectRect(LetterboxRect(1280, 1025, 640, 480), 0, 32, 1280, 960);    // 32 above, 33 below
   ExpectRect(LetterboxRect(0, 480, 640, 480), 0, 0, 0, 0);
   ExpectRect(LetterboxRect(640, -1, 640, 480), 0, 0, 0, 0);
   ExpectRect(LetterboxRect(640, 480, 0, 480), 0, 0, 0, 0);
@@ -67,6 +74,22 @@ TEST(Letterbox, TheFrameTakesTheLargestRectangleOfItsShapeCentred) {
 TEST(Letterbox, AtTheFramesOwnSizeTheFrameIsCopiedUnchanged) {
   const Shown shown = Draw(640, 480);
   EXPECT_EQ(shown.pixels, NumberedFrame());
+}
+
+// One pixel more each way: the frame unchanged in the top left, the odd
+// column on the right and the odd row at the bottom black.
+TEST(Letterbox, AnOddPixelLeftOverIsABlackBarOnTheRightAndAtTheBottom) {
+  const std::vector<uint32_t> frame = NumberedFrame();
+  for (const auto& [width, height] : {std::pair{641, 480}, std::pair{640, 481}}) {
+    SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+    const Shown shown = Draw(width, height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const uint32_t expected =
+            x < 640 && y < 480 ? frame[static_cast<size_t>(y) * 640 + x] : 0u;
+        ASSERT_EQ(shown.At(x, y), expected) << "at " << x << "," << y;
+      }
+  }
 }
 
 TEST(Letterbox, AtTwiceTheSizeEachPixelBecomesATwoByTwoBlockAndTheBarsAreBlack) {

@@ -110,7 +110,10 @@ class PngInputTest : public ::testing::Test {
   // LoadPNG of the file into a fresh w x h surface.
   Load LoadInto(const fs::path& file, uint16_t w = 640, uint16_t h = 480) {
     Surface* s = nullptr;
-    EXPECT_EQ(device->CreateSurface(w, h, &s), 0);
+    if (device->CreateSurface(w, h, &s) != 0 || s == nullptr) {
+      ADD_FAILURE() << "no " << w << "x" << h << " surface to load " << file << " into";
+      return {false, "", {}};
+    }
     testing::internal::CaptureStderr();
     const bool loaded = device->LoadPNG(file.string().c_str(), s);
     Load result{loaded, testing::internal::GetCapturedStderr(),
@@ -164,7 +167,7 @@ TEST_F(PngInputTest, EveryColourTypeAndBitDepthDecodesToItsSamplesInterlacedOrNo
           SCOPED_TRACE("type " + std::to_string(kind.type) + " depth " + std::to_string(depth) +
                        (interlaced ? " adam7 " : " ") + std::to_string(w) + "x" +
                        std::to_string(h));
-          EXPECT_TRUE(load.loaded) << load.said;
+          ASSERT_TRUE(load.loaded) << load.said;
           EXPECT_EQ(load.pixels, ExpectedPixels(image));
         }
 }
@@ -181,7 +184,7 @@ TEST_F(PngInputTest, TransparencyIsDroppedAndTheColoursStay) {
   }
   for (const forge::Image* image : {&grey, &palette, &rgb}) {
     const Load load = LoadInto(Write("trns.png", forge::Forge(*image)), 9, 5);
-    EXPECT_TRUE(load.loaded) << load.said;
+    ASSERT_TRUE(load.loaded) << load.said;
     EXPECT_EQ(load.pixels, ExpectedPixels(*image));
   }
 }
@@ -192,14 +195,14 @@ TEST_F(PngInputTest, APictureOfAnotherSizeIsStretchedOverTheSurface) {
   forge::Image one = MakeImage(1, 1, forge::kRgb, 8, false);
   one.samples = {0x12, 0x34, 0x56};
   Load load = LoadInto(Write("one.png", forge::Forge(one)));
-  EXPECT_TRUE(load.loaded) << load.said;
+  ASSERT_TRUE(load.loaded) << load.said;
   EXPECT_TRUE(std::all_of(load.pixels.begin(), load.pixels.end(),
                           [](uint32_t p) { return p == 0x123456u; }));
 
   forge::Image quarters = MakeImage(2, 2, forge::kRgb, 8, false);
   quarters.samples = {0x11, 0, 0, 0x22, 0, 0, 0x33, 0, 0, 0x44, 0, 0};
   load = LoadInto(Write("quarters.png", forge::Forge(quarters)));
-  EXPECT_TRUE(load.loaded) << load.said;
+  ASSERT_TRUE(load.loaded) << load.said;
   for (int y = 0; y < 480; ++y)
     for (int x = 0; x < 640; ++x)
       ASSERT_EQ(load.pixels[static_cast<size_t>(y * 640 + x)],
@@ -216,7 +219,7 @@ TEST_F(PngInputTest, AScreenWrittenByEncodePngFileReadsBackExactly) {
   std::string reason;
   ASSERT_TRUE(EncodePngFile(file.string().c_str(), pixels.data(), 640, 480, reason)) << reason;
   const Load load = LoadInto(file);
-  EXPECT_TRUE(load.loaded) << load.said;
+  ASSERT_TRUE(load.loaded) << load.said;
   EXPECT_EQ(load.pixels, pixels);
 }
 
@@ -257,7 +260,7 @@ TEST_F(PngInputTest, AMissingFileADirectoryOrALinkLoopIsRefusedSayingWhichItIs) 
 TEST_F(PngInputTest, SidesUpTo8192AreReadAndLargerDeclaredSizesAreRefusedByName) {
   forge::Image wide = MakeImage(8192, 1, forge::kGrey, 8, false);
   Load load = LoadInto(Write("wide.png", forge::Forge(wide)));
-  EXPECT_TRUE(load.loaded) << load.said;
+  ASSERT_TRUE(load.loaded) << load.said;
   // 8192 columns onto 640: column i shows source column (2i + 1) * 8192 / 1280.
   for (int x = 0; x < 640; ++x)
     ASSERT_EQ(load.pixels[static_cast<size_t>(x)], wide.samples[static_cast<size_t>((2 * x + 1) * 8192 / 1280)] * 0x010101u) << x;
@@ -287,7 +290,7 @@ TEST_F(PngInputTest, ASmallFileDeclaringALargePictureIsRefusedButAHighlyCompress
   Surface* s = nullptr;
   ASSERT_EQ(device->CreateSurface(640, 480, &s), 0);
   s->Pixels()[0] = 0xFFFFFF;
-  EXPECT_TRUE(device->LoadPNG(honest.string().c_str(), s));
+  ASSERT_TRUE(device->LoadPNG(honest.string().c_str(), s));
   EXPECT_EQ(s->Pixels()[0], 0u);
   device->ReleaseSurface(s);
 
@@ -322,7 +325,7 @@ TEST_F(PngInputTest, AWrongCrcInACriticalChunkIsRefusedAndInAnAncillaryOneSkippe
     SCOPED_TRACE(type);
     const Load load = LoadInto(file, 6, 4);
     if (type == "tRNS") {
-      EXPECT_TRUE(load.loaded) << load.said;
+      ASSERT_TRUE(load.loaded) << load.said;
       EXPECT_EQ(load.pixels, ExpectedPixels(image));
     } else {
       ExpectRefused(load, file);

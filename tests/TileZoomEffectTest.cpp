@@ -5,6 +5,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "effects/TileZoomEffect.h"
@@ -82,13 +83,17 @@ std::string FirstDifference(const uint32_t* actual, const Frame& expected) {
   return {};
 }
 
-Frame DecodedPicture640(const char* file) {
-  DecodedPicture picture;
+// The 640x480 picture in the file, into `picture`. A fatal failure when it
+// cannot be read, so that the caller stops (ASSERT_NO_FATAL_FAILURE) instead
+// of comparing frames against pixels that are not there.
+void DecodePicture640(const char* file, Frame& picture) {
+  DecodedPicture decoded;
   std::string reason;
-  EXPECT_TRUE(DecodePngFile(file, picture, reason)) << reason;
-  EXPECT_EQ(picture.width, kW);
-  EXPECT_EQ(picture.height, kH);
-  return picture.pixels;
+  ASSERT_TRUE(DecodePngFile(file, decoded, reason)) << file << ": " << reason;
+  ASSERT_EQ(decoded.width, kW) << file;
+  ASSERT_EQ(decoded.height, kH) << file;
+  ASSERT_EQ(decoded.pixels.size(), static_cast<size_t>(kW * kH)) << file;
+  picture = std::move(decoded.pixels);
 }
 
 // A fresh temporary directory, made the working directory for the scope.
@@ -234,12 +239,14 @@ TEST_F(TileZoomTest, TilesAreTheThreeByTwoGridWithTheWiderLastColumn) {
 
 TEST_F(TileZoomTest, TheFirstFrameIsBlackAndTheSixthSecondShowsThePictureWhole) {
   EXPECT_TRUE(AllBlack(RenderAt(0)));
-  const Frame picture = DecodedPicture640("pvn_quad.png");
+  Frame picture;
+  ASSERT_NO_FATAL_FAILURE(DecodePicture640("pvn_quad.png", picture));
   EXPECT_EQ(FirstDifference(RenderAt(6000), picture), "");
 }
 
 TEST_F(TileZoomTest, ElapsedTimesOfTwoToTheThirtyOneMsAndMoreStillShowThePictureWhole) {
-  const Frame picture = DecodedPicture640("pvn_quad.png");
+  Frame picture;
+  ASSERT_NO_FATAL_FAILURE(DecodePicture640("pvn_quad.png", picture));
   RenderAt(0);
   EXPECT_EQ(FirstDifference(RenderAt(2147483648ull), picture), "");
   EXPECT_EQ(FirstDifference(RenderAt(4294967295ull), picture), "");
@@ -249,7 +256,8 @@ TEST_F(TileZoomTest, TheWorkSurfaceKeepsWhatItHeldAroundTheGrowingTiles) {
   // Whatever is on the work surface before the first frame stays outside the
   // tiles: the effect never clears it.
   device->ClearSurf(0x00336699, effect->surface);
-  const Frame picture = DecodedPicture640("pvn_quad.png");
+  Frame picture;
+  ASSERT_NO_FATAL_FAILURE(DecodePicture640("pvn_quad.png", picture));
   RenderAt(0);
   EXPECT_EQ(FirstDifference(RenderAt(1500), ExpectedFrame(picture, 1500, 0x00336699)), "");
   EXPECT_EQ(FirstDifference(RenderAt(3000), ExpectedFrame(picture, 3000, 0x00336699)), "");
@@ -259,7 +267,8 @@ TEST_F(TileZoomTest, ATileIsCopiedAgainOnlyWhenItsRectangleChanges) {
   // A mark on the work surface inside tile 0 (53, 60)-(159, 180) at 3000 ms
   // survives a frame with the same rectangles and goes with the next change,
   // growing or (the clock set back) shrinking.
-  const Frame picture = DecodedPicture640("pvn_quad.png");
+  Frame picture;
+  ASSERT_NO_FATAL_FAILURE(DecodePicture640("pvn_quad.png", picture));
   auto mark = [&] { effect->surface->Pixels()[100 * kW + 100] = 0x00ABCDEFu; };
   RenderAt(0);
   RenderAt(3000);
@@ -322,7 +331,8 @@ TEST_F(TileZoomTest, APictureOfAnotherSizeIsStretchedToTheWholeScreen) {
 // Golden check of the whole section at 60 frames a second, through the
 // capture tool.
 TEST(TileZoomGolden, EveryFrameOfTheSectionTakesEachPixelFromWhereItsTileLands) {
-  const Frame picture = DecodedPicture640("pvn_quad.png");
+  Frame picture;
+  ASSERT_NO_FATAL_FAILURE(DecodePicture640("pvn_quad.png", picture));
   uint64_t seen = 0;
   const auto look = [&](uint64_t k, const uint32_t* pixels) {
     ++seen;
@@ -398,5 +408,7 @@ TEST(TileZoomPicture, TheCommittedPictureIsWhatTheGeneratorDraws) {
   const std::string committed = std::string(BRINDLEMOX_SOURCE_DIR) + "/assets/pvn_quad.png";
   const Frame drawn = DrawPicture();
   ASSERT_EQ(drawn.size(), static_cast<size_t>(kPictureWidth * kPictureHeight));
-  EXPECT_EQ(FirstDifference(DecodedPicture640(committed.c_str()).data(), drawn), "");
+  Frame picture;
+  ASSERT_NO_FATAL_FAILURE(DecodePicture640(committed.c_str(), picture));
+  EXPECT_EQ(FirstDifference(picture.data(), drawn), "");
 }

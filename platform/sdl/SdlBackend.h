@@ -6,13 +6,14 @@
 // OpenGL renderer, Xlib where SDL draws on X11 (the X error handler, and
 // the main window's X id and events through SDL's window-manager info),
 // and POSIX: clock_gettime for the tick count, Unix sockets to learn why no
-// display answers, and fork handlers, shared memory and signal handlers to
-// end the message box on SIGINT and SIGTERM.
+// display answers, signal handlers of its own for SIGINT and SIGTERM (SDL's
+// are off), fork handlers and shared memory to end the message box on them,
+// and a thread that says what the program waits for when no window comes.
 // Cannot: set the window's outer size. The window manager owns the frame, so
 // the 640x480 asked for is the client area here, where Windows makes it the
-// outer size. Only the main window exists; its class has no icon, cursor or
-// brush of its own. The window's class, messages and default behaviour are
-// the emulated window's (platform/EmulatedWindow.h).
+// outer size. Only the main window exists; it has the show's icon, and its
+// class no cursor or brush of its own. The window's class, messages and
+// default behaviour are the emulated window's (platform/EmulatedWindow.h).
 //
 //   SdlVideo.cpp       the connection to the display (and why none can be
 //                      had), the screen, the end
@@ -22,12 +23,19 @@
 //                      another program
 //   SdlMessageBox.cpp  the message box, which SIGINT and SIGTERM end
 //   SdlPresenter.cpp   the back buffer shown in the window
+//   SdlSignals.cpp     SIGINT and SIGTERM: a close in the loop, else the end
+//   SdlWindowWatch.cpp the line said when no window has come after 10 s
+//   SdlIcon.cpp        the show's icon on the window
 //
 // This header is what those files share: the connection to the display,
 // the one SDL window while it lives, and what X11 tells of it.
 #pragma once
 
 #include <SDL.h>
+#include <signal.h>
+
+#include <cstddef>
+#include <string>
 
 namespace platform::sdl {
 
@@ -52,5 +60,43 @@ bool MainWindowDestroyedFromOutside();
 // Called right before SDL destroys the main window: lets SDL let go of a
 // window that another program destroyed without waiting for it for ever.
 void BeforeClosingMainWindow();
+
+// SIGINT and SIGTERM (SdlSignals.cpp). TakeEndingSignals, first thing at
+// start-up, keeps SDL from installing its own handlers and installs the
+// program's: until EndingSignalsAskToClose they end the program at once;
+// from then on the first asks the show to close, which the pump learns from
+// CloseAskedBySignal (true once), and any later one ends it at once, as all
+// do again after EndingSignalsEndAtOnce.
+void TakeEndingSignals();
+void EndingSignalsAskToClose();
+void EndingSignalsEndAtOnce();
+bool CloseAskedBySignal();
+
+// Another handler for both ending signals for a while (the message box's),
+// each one the program does not ignore; RestoreEndingSignals puts back what
+// was there, DefaultEndingSignals (in a child process) the default action.
+constexpr size_t kEndingSignalCount = 2;
+struct EndingSignalHandlers {
+  struct sigaction previous[kEndingSignalCount] = {};
+  bool taken[kEndingSignalCount] = {};  // an ignored signal is left ignored
+};
+void HandleEndingSignals(void (*handler)(int), EndingSignalHandlers& saved);
+void RestoreEndingSignals(const EndingSignalHandlers& saved);
+void DefaultEndingSignals(const EndingSignalHandlers& saved);
+
+// The window's watch (SdlWindowWatch.cpp): the program waits for `what`
+// (for example "the window manager to show the window"); when no window has
+// appeared 10 s after the first call, one line on standard error says so.
+// StopWindowWatch ends the watch: the window is there, or none will come.
+void AwaitingWindow(const std::string& what);
+void StopWindowWatch();
+
+// Turns the SDL events waiting now into window messages at the queue's end
+// (SdlWindow.cpp); the message loop's poll does it, and UpdateWindow.
+void TurnEventsIntoMessages();
+
+// Gives the window the show's icon (SdlIcon.cpp); without it the window
+// manager shows its own.
+void SetShowIcon(SDL_Window* window);
 
 }  // namespace platform::sdl

@@ -2,9 +2,9 @@
 //
 // SDL shows the box in a process of its own (a child it forks on X11; on
 // Wayland a helper program that a child starts) and waits for that process
-// to end. While it waits, SIGINT and SIGTERM would change nothing: SDL's own
-// handlers only note a quit request for the event queue, which nobody reads
-// until the box is gone. So while the box is up these two signals end the
+// to end. While it waits, SIGINT and SIGTERM would change nothing: the
+// program's handlers (SdlSignals.cpp) would end the program without taking
+// the box's process along. So while the box is up these two signals end the
 // box's process instead, and the box counts as dismissed: the program then
 // closes as it does after OK.
 #include <SDL.h>
@@ -14,10 +14,10 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <iterator>
 #include <new>
 
 #include "platform/Platform.h"
+#include "platform/sdl/SdlBackend.h"
 
 namespace platform {
 
@@ -32,13 +32,10 @@ struct BoxWatch {
 static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
               "a signal handler and another process share these");
 
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM};
-
 struct BoxSignals {
   BoxWatch* watch = nullptr;  // null where it could not be mapped
   bool boxUp = false;
-  struct sigaction previous[2] = {};
-  bool taken[2] = {};  // a signal the program ignores is left ignored
+  sdl::EndingSignalHandlers program;  // the handlers the box stands in for
 };
 
 BoxSignals boxSignals;
@@ -58,8 +55,7 @@ void EndBox(int) {
 // on Wayland, the helper's), which the signals end as they would by default.
 void InBoxProcess() {
   if (!boxSignals.boxUp) return;
-  for (size_t i = 0; i < std::size(kEndingSignals); ++i)
-    if (boxSignals.taken[i]) signal(kEndingSignals[i], SIG_DFL);
+  sdl::DefaultEndingSignals(boxSignals.program);
   boxSignals.watch->boxProcess.store(getpid());
   if (boxSignals.watch->ended.load()) _exit(1);
 }
@@ -78,15 +74,7 @@ bool PrepareBoxWatch() {
 void TakeEndingSignals() {
   boxSignals.watch->boxProcess.store(0);
   boxSignals.watch->ended.store(false);
-  struct sigaction ending = {};
-  ending.sa_handler = EndBox;
-  sigemptyset(&ending.sa_mask);
-  for (size_t i = 0; i < std::size(kEndingSignals); ++i) {
-    struct sigaction& previous = boxSignals.previous[i];
-    boxSignals.taken[i] = sigaction(kEndingSignals[i], nullptr, &previous) == 0 &&
-                          previous.sa_handler != SIG_IGN &&
-                          sigaction(kEndingSignals[i], &ending, nullptr) == 0;
-  }
+  sdl::HandleEndingSignals(EndBox, boxSignals.program);
   boxSignals.boxUp = true;
 }
 
@@ -95,8 +83,7 @@ void TakeEndingSignals() {
 void GiveBackEndingSignals() {
   boxSignals.watch->boxProcess.store(0);
   boxSignals.boxUp = false;
-  for (size_t i = 0; i < std::size(kEndingSignals); ++i)
-    if (boxSignals.taken[i]) sigaction(kEndingSignals[i], &boxSignals.previous[i], nullptr);
+  sdl::RestoreEndingSignals(boxSignals.program);
 }
 
 bool ShowBox(const char* text, const char* caption) {

@@ -110,7 +110,17 @@ std::string DisplayProblems(const std::string& waylandProblem) {
 bool Fail(std::string reason) {
   SetLastErrorText(std::move(reason));
   videoFailed = true;
+  StopWindowWatch();  // no window will come
   return false;
+}
+
+// What the connection waits for, with what names the display and the
+// authority file that Xlib reads first.
+std::string ConnectionAwaited() {
+  std::string named;
+  for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY", "XAUTHORITY", "SDL_VIDEODRIVER"})
+    if (IsSet(name)) named += (named.empty() ? "" : ", ") + Setting(name);
+  return "the display to accept the connection" + (named.empty() ? "" : " (" + named + ")");
 }
 
 }  // namespace
@@ -133,6 +143,7 @@ bool EnsureVideo() {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
   // Before SDL connects, so that SDL's own X error handler passes errors on.
   CatchX11Errors();
+  AwaitingWindow(ConnectionAwaited());
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     if (driverChosen) return Fail(std::string("cannot reach the display (") + SDL_GetError() + ")");
     return Fail(DisplayProblems(waylandProblem));
@@ -168,6 +179,7 @@ int ScreenHeight() {
 }
 
 void ShutdownSdl() {
+  sdl::StopWindowWatch();
   ClosePresenter();
   if (sdl::MainWindow() != nullptr) SDL_DestroyWindow(sdl::MainWindow());
   sdl::SetMainWindow(nullptr);

@@ -50,19 +50,37 @@ bool OpenWindow(const WindowRecord& window) {
   }
   sdl::SetMainWindow(made);
   sdl::WatchMainWindow(made);
+  sdl::SetShowIcon(made);
   return true;
 }
 
-void ShowWindow(const WindowRecord&, int) { SDL_ShowWindow(sdl::MainWindow()); }
+// SDL waits here until the window manager maps the window, which one that is
+// paused or busy never does: the watch then says so, and the ending signals
+// end the program at once.
+void ShowWindow(const WindowRecord&, int) {
+  sdl::AwaitingWindow("the window manager to show the window");
+  SDL_ShowWindow(sdl::MainWindow());
+  sdl::StopWindowWatch();
+}
 
-void UpdateWindow(const WindowRecord&) { PumpEvents(); }
+void UpdateWindow(const WindowRecord&) { sdl::TurnEventsIntoMessages(); }
 
 void SetTitle(const WindowRecord& window) {
   SDL_SetWindowTitle(sdl::MainWindow(), window.title.c_str());
 }
 
-// Turns the SDL events waiting now into window messages at the queue's end.
+// The poll of the message loop: from its first turn on, SIGINT and SIGTERM
+// close the show as the close button does.
 void PumpEvents() {
+  sdl::EndingSignalsAskToClose();
+  sdl::TurnEventsIntoMessages();
+}
+
+}  // namespace backend
+
+// Turns the SDL events waiting now, and a close that a signal asked for,
+// into window messages at the queue's end.
+void sdl::TurnEventsIntoMessages() {
   if (!sdl::VideoReady()) return;
   WindowRecord* w = EmulatedMainWindow();
   SDL_Event event;
@@ -80,7 +98,10 @@ void PumpEvents() {
       case SDL_KEYDOWN: {
         const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
         const uint32_t kind = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
-        PostWindowMessage(w, kind, VirtualKey(event.key.keysym.sym), 1);
+        // As Windows makes them: a repeat count of 1, and a held key's
+        // repeats marked as the key having been down already.
+        const intptr_t lParam = event.key.repeat != 0 ? 1 | kKeyWasDown : 1;
+        PostWindowMessage(w, kind, VirtualKey(event.key.keysym.sym), lParam);
         break;
       }
       default:
@@ -89,9 +110,15 @@ void PumpEvents() {
   }
   // Destroyed by another program, the window ends the show as a close does.
   if (sdl::MainWindowDestroyedFromOutside()) PostWindowMessage(w, WM_CLOSE, 0, 0);
+  if (sdl::CloseAskedBySignal()) PostWindowMessage(w, WM_CLOSE, 0, 0);
 }
 
+namespace backend {
+
+// From here on nothing turns a signal into a close any more: SDL may wait
+// for the window system while the window goes, and a signal ends it all.
 void CloseWindow(const WindowRecord&) {
+  sdl::EndingSignalsEndAtOnce();
   sdl::BeforeClosingMainWindow();
   SDL_DestroyWindow(sdl::MainWindow());
   sdl::SetMainWindow(nullptr);

@@ -12,8 +12,10 @@
 // the window's class atom. The class has no extra bytes to keep it in, and the
 // atom is known from the first message a new window gets.
 //
+// The window class takes the show's icon from the executable's resources.
 // The default window procedure adds one thing to DefWindowProcA: F11 and
-// Alt+Enter make the window cover its monitor, and bring it back.
+// Alt+Enter, pressed afresh (not their auto-repeat), make the window cover
+// its monitor, and bring it back.
 //
 // Presenting is not here: it belongs to the graphics device, whose module
 // (QelGFX36.dll) carries Win32Presenter.cpp. So does the last error's text
@@ -133,24 +135,37 @@ void ToggleFullscreen(HWND window) {
                screen.bottom - screen.top, SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
 }
 
+// The show's icon, the executable's icon group 1 (cmake/Win32Program.cmake),
+// at the size the system shows for SIZE_METRIC (SM_CXICON for the task bar
+// and Alt+Tab, SM_CXSMICON for the title bar); the system's stock
+// application icon for a module that has none.
+constexpr int kProgramIconResource = 1;
+
+HICON ProgramIcon(HINSTANCE instance, int sizeMetric) {
+  const int size = GetSystemMetrics(sizeMetric);
+  const HANDLE icon = LoadImageA(instance, MAKEINTRESOURCEA(kProgramIconResource), IMAGE_ICON,
+                                 size, size, LR_DEFAULTCOLOR);
+  return icon != nullptr ? static_cast<HICON>(icon) : LoadIconA(nullptr, IDI_APPLICATION);
+}
+
 }  // namespace
 
 bool RegisterWindowClass(const WindowClass& windowClass) {
   if (windowClass.className == nullptr || windowClass.procedure == nullptr) return false;
-  const HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
+  const auto instance = static_cast<HINSTANCE>(windowClass.instance);
   WNDCLASSEXA record;
   record.cbSize = sizeof record;
   record.style = windowClass.style;
   record.lpfnWndProc = Trampoline;
   record.cbClsExtra = 0;
   record.cbWndExtra = 0;
-  record.hInstance = static_cast<HINSTANCE>(windowClass.instance);
-  record.hIcon = icon;
+  record.hInstance = instance;
+  record.hIcon = ProgramIcon(instance, SM_CXICON);
   record.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   record.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   record.lpszMenuName = nullptr;
   record.lpszClassName = windowClass.className;
-  record.hIconSm = icon;
+  record.hIconSm = ProgramIcon(instance, SM_CXSMICON);
   const ATOM atom = RegisterClassExA(&record);
   if (atom == 0) {
     ReportSystemError();
@@ -204,7 +219,8 @@ intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t
   const HWND hwnd = ToHwnd(window);
   if ((message == WM_KEYDOWN && wParam == VK_F11) ||
       (message == WM_SYSKEYDOWN && wParam == VK_RETURN)) {
-    ToggleFullscreen(hwnd);
+    // A held key's repeats say the key was down already: they switch nothing.
+    if (IsFreshKeyPress(lParam)) ToggleFullscreen(hwnd);
     return 0;
   }
   // The character that Alt+Enter makes would ring the bell, as a menu key

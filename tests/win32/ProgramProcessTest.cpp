@@ -15,6 +15,7 @@
 #include "platform/Letterbox.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Api.h"
+#include "shell/CommandLine.h"
 #include "tests/ScratchDirectory.h"
 
 namespace fs = std::filesystem;
@@ -190,6 +191,33 @@ TEST(ProgramProcess, WhenTheDeviceCannotBeMadeTheBoxSaysSoAndTheExitCodeIsOne) {
 
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(program.ExitCode(), 1);
+}
+
+// The command line WinMain is given: --help and --version answered on
+// standard output, anything else refused in one line with exit code 2; the
+// program ends by itself, which a shown window would keep it from. A quoted
+// argument reaches the shell whole.
+TEST(ProgramProcess, HelpAndVersionAreAnsweredAndOtherArgumentsRefusedWithoutAWindow) {
+  const struct {
+    const char* arguments;
+    long exitCode;
+    std::string said;
+  } cases[] = {
+      {" --version", 0, "brindlemox " BRINDLEMOX_VERSION "\n"},
+      {" --help", 0, ProgramUsage()},
+      {" --frobnicate", 2,
+       "Brindlemox: unknown argument '--frobnicate' (brindlemox --help lists what it takes)\n"},
+      {" \"two words\" --help", 2,
+       "Brindlemox: unknown argument 'two words' (brindlemox --help lists what it takes)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    ProgramProcess program(BuildFolder() / "brindlemox.exe", BuildFolder(), SW_SHOWNORMAL,
+                           c.arguments);
+    ASSERT_TRUE(program.started);
+    EXPECT_EQ(program.ExitCode(), c.exitCode);
+    EXPECT_EQ(program.Said(), c.said);
+  }
 }
 
 // Started in the build folder, in an empty folder, and as a copy without its

@@ -9,7 +9,24 @@ using win32test::Log;
 using win32test::TestWindow;
 using Win32BackendTest = win32test::ShellWindowTest;
 
-TEST_F(Win32BackendTest, TheClassIsQelWinWithStockIconArrowAndBlackBrush) {
+namespace {
+
+// The icon's width and height, 0 when it cannot be read.
+SIZE IconSize(HICON icon) {
+  ICONINFO info{};
+  if (icon == nullptr || !GetIconInfo(icon, &info)) return {0, 0};
+  BITMAP colour{};
+  const bool read = info.hbmColor != nullptr && GetObjectA(info.hbmColor, sizeof colour, &colour);
+  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+  if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+  return read ? SIZE{colour.bmWidth, colour.bmHeight} : SIZE{0, 0};
+}
+
+}  // namespace
+
+// The show's icon (this test program carries it, as brindlemox.exe does) at
+// the system's icon sizes, for the task bar and for the title bar.
+TEST_F(Win32BackendTest, TheClassIsQelWinWithTheShowsIconArrowAndBlackBrush) {
   ASSERT_TRUE(OpenMainWindow(win32test::Instance(), SW_SHOWNORMAL));
   WNDCLASSEXA record{};
   record.cbSize = sizeof record;
@@ -17,8 +34,15 @@ TEST_F(Win32BackendTest, TheClassIsQelWinWithStockIconArrowAndBlackBrush) {
   EXPECT_EQ(record.style, 3u);
   EXPECT_EQ(record.cbClsExtra, 0);
   EXPECT_EQ(record.cbWndExtra, 0);
-  EXPECT_EQ(record.hIcon, LoadIconA(nullptr, IDI_APPLICATION));
-  EXPECT_EQ(record.hIconSm, record.hIcon);
+  ASSERT_NE(FindResourceA(win32test::Instance(), MAKEINTRESOURCEA(1), RT_GROUP_ICON), nullptr);
+  EXPECT_NE(record.hIcon, LoadIconA(nullptr, IDI_APPLICATION)) << "the stock icon";
+  EXPECT_NE(record.hIconSm, LoadIconA(nullptr, IDI_APPLICATION)) << "the stock icon";
+  const SIZE big = IconSize(record.hIcon);
+  const SIZE small = IconSize(record.hIconSm);
+  EXPECT_EQ(big.cx, GetSystemMetrics(SM_CXICON));
+  EXPECT_EQ(big.cy, GetSystemMetrics(SM_CYICON));
+  EXPECT_EQ(small.cx, GetSystemMetrics(SM_CXSMICON));
+  EXPECT_EQ(small.cy, GetSystemMetrics(SM_CYSMICON));
   EXPECT_EQ(record.hCursor, LoadCursorA(nullptr, IDC_ARROW));
   EXPECT_EQ(record.hbrBackground, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   EXPECT_EQ(record.lpszMenuName, nullptr);
@@ -129,4 +153,39 @@ TEST_F(Win32BackendTest, AClassRegisteredAgainCallsItsNewProcedure) {
   const int before = calls;
   SendMessageA(second.Hwnd(), WM_APP, 0, 0);
   EXPECT_EQ(calls, before + 1);
+}
+
+// Windows repeats a held key's WM_KEYDOWN (WM_SYSKEYDOWN with Alt) with bit
+// 30 of lParam set: the key was down already. Only the fresh press switches
+// the window to fullscreen (a popup covering the monitor) or back.
+TEST_F(Win32BackendTest, AHeldF11OrAltEnterTogglesFullscreenOnceAndOnlyAFreshPressAgain) {
+  ASSERT_TRUE(OpenMainWindow(win32test::Instance(), SW_SHOWNORMAL));
+  const HWND window = win32test::ToHwnd(shell.mainWindow);
+  const auto fullscreen = [window] {
+    return (static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)) & WS_POPUP) != 0;
+  };
+  struct Key {
+    const char* name;
+    UINT message;
+    WPARAM key;
+    LPARAM fresh;  // repeat count 1; with Alt, the context bit (29) too
+  };
+  const LPARAM kWasDown = LPARAM{1} << 30;
+  for (const Key& key : {Key{"F11", platform::WM_KEYDOWN, platform::VK_F11, 1},
+                         Key{"Alt+Enter", platform::WM_SYSKEYDOWN, platform::VK_RETURN, 1 | LPARAM{1} << 29}}) {
+    SCOPED_TRACE(key.name);
+    ASSERT_FALSE(fullscreen());
+    SendMessageA(window, key.message, key.key, key.fresh);
+    EXPECT_TRUE(fullscreen());
+    for (int i = 0; i < 20; ++i) {
+      SendMessageA(window, key.message, key.key, key.fresh | kWasDown);
+      ASSERT_TRUE(fullscreen()) << "repeat " << i << " switched back";
+    }
+    SendMessageA(window, key.message, key.key, key.fresh);
+    EXPECT_FALSE(fullscreen());
+    for (int i = 0; i < 20; ++i) {
+      SendMessageA(window, key.message, key.key, key.fresh | kWasDown);
+      ASSERT_FALSE(fullscreen()) << "repeat " << i << " switched to fullscreen";
+    }
+  }
 }
