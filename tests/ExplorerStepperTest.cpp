@@ -177,6 +177,8 @@ TEST(ExplorerStepper, RefusesBadFramesRatesAndPicturesSayingWhy) {
   EXPECT_EQ(error, "another show is open");
   Show(stepper, 3);
   stepper.Close();
+  EXPECT_EQ(stepper.Frame(), 0u);
+  EXPECT_EQ(stepper.Pixels()[0], 0u);
   ASSERT_TRUE(second.Open(37, 2, "", error)) << error;
   Show(second, 3);
 }

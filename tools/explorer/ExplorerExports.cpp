@@ -12,6 +12,8 @@
 //
 // Calls, all synchronous, one frame at a time:
 //   int ExplorerOpen(int fps, uint32_t seed)   0 ok; else ExplorerError()
+//                                              (a show open before is closed)
+//   void ExplorerClose()                       ends the show, frees its memory
 //   const char* ExplorerError()                the last failure, UTF-8
 //   int ExplorerShowFrame(uint32_t frame)      frame >= 1; 0 ok
 //   uint32_t* ExplorerPixels()                 640 * 480 words 0x00RRGGBB of
@@ -71,12 +73,15 @@ int Fail(const std::string& reason) {
 }  // namespace
 
 EXPLORER_EXPORT int ExplorerOpen(int fps, uint32_t seed) {
-  if (fps < 1 || fps > 1000) return Fail("the frame rate must be 1 to 1000");
   std::string error;
-  if (!Stepper().Open(static_cast<uint32_t>(fps), seed, "", error)) return Fail(error);
+  // A rate out of range is refused by Open, after it closed the last show.
+  const uint32_t rate = fps < 0 ? 0u : static_cast<uint32_t>(fps);
+  if (!Stepper().Open(rate, seed, "", error)) return Fail(error);
   lastError.clear();
   return 0;
 }
+
+EXPLORER_EXPORT void ExplorerClose() { Stepper().Close(); }
 
 EXPLORER_EXPORT const char* ExplorerError() { return lastError.c_str(); }
 

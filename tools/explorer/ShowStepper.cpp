@@ -100,6 +100,9 @@ void ShowStepper::Close() {
   UseDataFile(kTileZoomPictureFile, "");
   snapshots.clear();
   buffers.Forget();
+  stateFrame = 0;
+  shownFrame = 0;
+  std::fill(shown.begin(), shown.end(), 0u);
   open = false;
   showTaken = false;
 }
