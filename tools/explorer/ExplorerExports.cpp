@@ -37,6 +37,10 @@
 //       Call it in idle time after Open (e.g. until = 60 * fps + 1, maxFrames
 //       = 100 per animation frame) so that any later seek is quick; the frame
 //       shown and its description stay as they were.
+// Before a frame is shown the descriptions are empty strings, and before
+// Open the timeline is []. The JSON shapes are those of
+// tools/explorer/ShowDescription.h and of each effect's Describe and
+// DescribePoint (effects/*Description.cpp).
 // Strings returned stay valid until the next call of the same function. The
 // memory grows as snapshots are taken, which replaces the module's HEAPU8 and
 // HEAPU32 views: take Module.HEAPU32 afresh after each call, never keep an
