@@ -42,9 +42,9 @@
 // tools/explorer/ShowDescription.h and of each effect's Describe and
 // DescribePoint (effects/*Description.cpp).
 // Strings returned stay valid until the next call of the same function. The
-// memory grows as snapshots are taken, which replaces the module's HEAPU8 and
-// HEAPU32 views: take Module.HEAPU32 afresh after each call, never keep an
-// old view. Under node, pass the module's bytes as createExplorer({wasmBinary})
+// memory starts at 96 MB, room for the snapshots, but may still grow, which
+// replaces the module's HEAPU8 and HEAPU32 views: take Module.HEAPU32 afresh
+// after each call, never keep an old view. Under node, pass the module's bytes as createExplorer({wasmBinary})
 // (node's fetch takes no file path).
 //
 // Seeking: the show is replayed from the nearest snapshot before the frame
