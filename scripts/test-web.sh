@@ -19,7 +19,13 @@
 #      holds one folder with the page, its files and LICENSE.txt and
 #      README.txt, and unpacked into an empty folder and served as it is by
 #      a plain static server on 127.0.0.1 it plays the show in Chromium
-#      (tests/web/PageTest.py, with the page tests of 3).
+#      (tests/web/PageTest.py, with the page tests of 3);
+#   5. the explorer page, explore.html (tests/web/ExplorerTest.py): links to
+#      held frames at 60 and 37 fps and two seeds show the Linux capture
+#      tool's pixels, ten steps on and back give them again, dragging the
+#      timeline raises no error, pointing at pixels reads what the capture
+#      tool's --describe and --point print, "Save frame" downloads its PNG
+#      byte for byte, the keys, the fields and the layout.
 # Installs what it needs with apt-get first. Exits non-zero on the first
 # failure.
 set -euo pipefail
@@ -120,5 +126,8 @@ cp build/brindlemox-capture "$work/nopicture/"
    >"$work/black.raw" 2>/dev/null) || fail "no reference frame without the picture"
 "$PYTHON" tests/web/PageTest.py build-web "$work/picture.raw" "$work/black.raw" \
   "$work/bundle/$bundle" || fail "the page tests"
+
+step "the explorer in Chromium against the Linux capture tool"
+"$PYTHON" tests/web/ExplorerTest.py build-web build/brindlemox-capture || fail "the explorer tests"
 
 step "all web checks passed"

@@ -749,6 +749,7 @@
     draw(frame);
     return page.lastDrawMs;
   };
+  page.timelineSpan = () => bandsSpan;
   page.snapshotBytes = () => core.module._ExplorerSnapshotBytes() >>> 0;
   page.snapshotCount = () => core.module._ExplorerSnapshotCount() >>> 0;
 
@@ -766,6 +767,7 @@
     page.ready = true;
     status('');
     draw(asked ? asked.frame : 1);
+    page.firstFrameAt = performance.now();  // since the page began to load
     wanted = page.frame;
     if (!asked) play(true);
   }
