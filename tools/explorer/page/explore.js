@@ -189,7 +189,6 @@
     const button = $('play');
     button.setAttribute('aria-pressed', String(on));
     button.setAttribute('aria-label', on ? 'Pause' : 'Play');
-    button.innerHTML = on ? '&#x23F8;&#xFE0E;' : '&#x25B6;&#xFE0E;';
   }
   function rebasePlaying() {
     if (page.playing) playFrom = {wall: performance.now(), frame: page.frame};
@@ -539,15 +538,15 @@
   function showPoint() {
     const p = page.point;
     if (!p) return;
-    const rows = [];
+    const items = [];
     const walk = (object, prefix) => {
       for (const [key, value] of Object.entries(object)) {
         if (value && typeof value === 'object' && !Array.isArray(value)) walk(value, prefix + key + '.');
-        else rows.push(`<tr><th>${escapeHtml(prefix + key)}</th><td>${formatValue(value, key)}</td></tr>`);
+        else items.push(`<span><b>${escapeHtml(prefix + key)}</b> ${formatValue(value, key)}</span>`);
       }
     };
     walk(p, '');
-    $('probe-values').innerHTML = `<table>${rows.join('')}</table>`;
+    $('probe-values').innerHTML = items.join(' ');
     for (const output of document.querySelectorAll('[data-point]'))
       output.innerHTML = formatValue(lookup(p, pointKey(output.dataset.point)), output.dataset.point);
     $('probe-x').value = page.probe.x;
