@@ -57,7 +57,7 @@ constexpr float kMsToSeconds = 0.001f;
 }  // namespace
 
 MetaballEffect::MetaballEffect(QelGFX* owner)
-    : palette(nullptr), chargeX(nullptr), chargeY(nullptr) {
+    : palette(nullptr), chargeX(nullptr), chargeY(nullptr), seconds(0.0f) {
   CreateOwnSurface(owner, kWidth, kHeight);
   palette = new uint32_t[256];
   chargeX = new float[kChargeCount];
@@ -76,6 +76,7 @@ void MetaballEffect::Render() {
   const float t =
       static_cast<float>(static_cast<double>(ms) * static_cast<double>(kMsToSeconds));
 
+  seconds = t;
   const double t1 = t;
   const double t2 = 2.0 * t1;
   const double t4 = 4.0 * t1;

@@ -16,8 +16,15 @@ class MetaballEffect : public Effect {
   ~MetaballEffect() override;
 
   void Render() override;
+  // Explorer hooks (framework/Effect.h); the descriptions are in
+  // effects/MetaballDescription.cpp.
+  void VisitState(StateVisitor& visitor) override;
+  const char* Name() const override;
+  void Describe(Description& out) const override;
+  void DescribePoint(int x, int y, Description& out) const override;
 
   uint32_t* palette;  // 256 entries, built once: index i is red i over black
   float* chargeX;     // column of each charge, in surface pixels
   float* chargeY;     // row of each charge, in surface pixels
+  float seconds;      // this frame's own time in seconds, as the paths take it
 };

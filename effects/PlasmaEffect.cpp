@@ -88,15 +88,11 @@ constexpr double kAmplitude2 = 90.0;
 constexpr double kAmplitude3 = 100.0;
 constexpr double kAmplitude4 = 80.0;
 
-// The accumulator's conversion: truncate toward zero to 64 bits, keep the
-// low 32 (the value modulo 2^32).
-inline uint32_t Wrap(double value) { return static_cast<uint32_t>(static_cast<int64_t>(value)); }
-
 // One row, pixel by pixel, exactly as defined.
 void PlainRow(const uint32_t* columnAcc, int width, double t3, double t4,
               const uint32_t* palette, uint32_t* out) {
   for (int x = 0; x < width; ++x) {
-    const uint32_t acc = Wrap(static_cast<double>(Wrap(static_cast<double>(columnAcc[x]) + t3)) + t4);
+    const uint32_t acc = PlasmaAccumulate(PlasmaAccumulate(columnAcc[x], t3), t4);
     out[x] = palette[acc & 0xFF];
   }
 }
@@ -169,6 +165,32 @@ void FastRow(const uint32_t* columnAcc, int width, const WholeStep& s3, const Wh
 
 }  // namespace
 
+PlasmaPhases PlasmaPhasesAt(uint32_t ms) {
+  PlasmaPhases p;
+  p.time = static_cast<double>(ms) * kTimeScale;
+  p.paletteOffset = static_cast<uint32_t>(FloatToInt(p.time * kPaletteSteps));
+  // P1 and P3 share their cosine.
+  const double slowCos = std::cos(kSlowDrift * p.time);
+  p.phase1 = kPhase1Amplitude * slowCos;
+  p.phase2 = kPhase2Amplitude * std::sin(kFastDrift * p.time);
+  p.phase3 = kPhase3Amplitude * slowCos;
+  p.rowShift = kRowDriftScale * std::sin(kRowDrift * p.time);
+  return p;
+}
+
+double PlasmaWave1(int x, const PlasmaPhases& phases) {
+  return kAmplitude1 * std::cos(kWave1 * x + phases.phase1);
+}
+double PlasmaWave2(int x, const PlasmaPhases& phases) {
+  return kAmplitude2 * std::sin(kWave2 * x + phases.phase2);
+}
+double PlasmaWave3(int y, const PlasmaPhases& phases) {
+  return kAmplitude3 * std::cos(kWave1 * y + phases.phase3);
+}
+double PlasmaWave4(int y, const PlasmaPhases& phases) {
+  return kAmplitude4 * std::sin(phases.rowShift + y * kWave4);
+}
+
 int DrawPlasmaPixels(const uint32_t* columnAcc, int width, const double* rowT3,
                      const double* rowT4, int height, const uint32_t* palette, uint32_t* out,
                      PlasmaPath path) {
@@ -186,7 +208,7 @@ int DrawPlasmaPixels(const uint32_t* columnAcc, int width, const double* rowT3,
   return plainRows;
 }
 
-PlasmaEffect::PlasmaEffect(QelGFX* owner) {
+PlasmaEffect::PlasmaEffect(QelGFX* owner) : phases(PlasmaPhasesAt(0)) {
   CreateOwnSurface(owner, kWidth, kHeight);
   basePalette = new uint32_t[kPaletteSize];
   workPalette = new uint32_t[kPaletteSize];
@@ -203,9 +225,8 @@ PlasmaEffect::~PlasmaEffect() {
 
 void PlasmaEffect::Render() {
   const uint32_t ms = BeginFrame();
-  const double t = static_cast<double>(ms) * kTimeScale;
-
-  const uint32_t offset = static_cast<uint32_t>(FloatToInt(t * kPaletteSteps));
+  phases = PlasmaPhasesAt(ms);
+  const uint32_t offset = phases.paletteOffset;
   for (uint32_t k = 0; k < kPaletteSize; ++k)
     workPalette[k] = basePalette[(offset + k) % kPaletteSize];
 
@@ -213,25 +234,17 @@ void PlasmaEffect::Render() {
   // pointer would belong to another surface: draw nothing.
   if (surface == nullptr) return;
 
-  // P1 and P3 share their cosine.
-  const double slowCos = std::cos(kSlowDrift * t);
-  const double p1 = kPhase1Amplitude * slowCos;
-  const double p2 = kPhase2Amplitude * std::sin(kFastDrift * t);
-  const double p3 = kPhase3Amplitude * slowCos;
-  const double rowShift = kRowDriftScale * std::sin(kRowDrift * t);
-
   // The accumulator after t1 and t2, per column; t3 and t4 per row.
   uint32_t columnAcc[kWidth];
   for (int32_t x = 0; x < kWidth; ++x) {
-    const double t1 = kAmplitude1 * std::cos(kWave1 * x + p1);
-    const double t2 = kAmplitude2 * std::sin(kWave2 * x + p2);
-    columnAcc[x] = Wrap(static_cast<double>(Wrap(t1)) + t2);
+    columnAcc[x] = PlasmaAccumulate(PlasmaAccumulate(0, PlasmaWave1(x, phases)),
+                                    PlasmaWave2(x, phases));
   }
   double rowT3[kHeight];
   double rowT4[kHeight];
   for (int32_t y = 0; y < kHeight; ++y) {
-    rowT3[y] = kAmplitude3 * std::cos(kWave1 * y + p3);
-    rowT4[y] = kAmplitude4 * std::sin(rowShift + y * kWave4);
+    rowT3[y] = PlasmaWave3(y, phases);
+    rowT4[y] = PlasmaWave4(y, phases);
   }
 
   device->Lock(surface);

@@ -79,19 +79,6 @@ Lens LensFor(float focal, int32_t width, int32_t height) {
   return {focal, static_cast<double>(width >> 1), static_cast<double>(height >> 1)};
 }
 
-// Whether p lies on a width x height surface, compared as floats (NaN fails
-// each of the four comparisons, joined without a jump), and if so its
-// pixel's offset from the first; only coordinates that passed are truncated.
-inline bool OnSurface(const Vec3& p, int32_t width, int32_t height, uint32_t& offset) {
-  const bool inside = (p.x >= 0.0f) & (p.x < static_cast<float>(width)) & (p.y >= 0.0f) &
-                      (p.y < static_cast<float>(height));
-  const int32_t column = FloatToInt(inside ? p.x : 0.0f);
-  const int32_t row = FloatToInt(inside ? p.y : 0.0f);
-  offset = static_cast<uint32_t>(row) * static_cast<uint32_t>(width) +
-           static_cast<uint32_t>(column);
-  return inside;
-}
-
 // a where `first` holds, else b, chosen bit by bit rather than by a jump.
 inline float Pick(bool first, float a, float b) {
   uint32_t bitsA;
@@ -122,7 +109,8 @@ StarfieldEffect::StarfieldEffect(QelGFX* owner)
       plotted(nullptr),
       plottedCount(0),
       eraseAll(true),
-      respawning(nullptr) {
+      respawning(nullptr),
+      respawnedCount(0) {
   CreateOwnSurface(owner, 640, 480);
   fov = static_cast<float>(std::numbers::pi / 4.0);
   focal = static_cast<float>(static_cast<double>(width) /
@@ -148,7 +136,7 @@ void StarfieldEffect::Project(Vec3& p) const {
 
 void StarfieldEffect::PlotStar(const Vec3& p) {
   uint32_t offset = 0;
-  if (!OnSurface(p, width, height, offset) || device->lockedPixels == nullptr) return;
+  if (!StarOnSurface(p, width, height, offset) || device->lockedPixels == nullptr) return;
   reinterpret_cast<uint32_t*>(device->lockedPixels)[offset] = kWhite;
   if (plottedCount < starCount)
     plotted[plottedCount++] = offset;
@@ -183,6 +171,8 @@ void StarfieldEffect::Render() {
     screen[i] = next;
   }
 
+  respawnedCount = rebornCount;
+
   // 2. Rebirth, in index order.
   for (int32_t k = 0; k < rebornCount; ++k) {
     Vec3& star = world[reborn[k]];
@@ -212,7 +202,7 @@ void StarfieldEffect::Render() {
   int32_t drawn = 0;
   for (int32_t i = 0; i < count; ++i) {
     uint32_t offset = 0;
-    const bool inside = OnSurface(screen[i], width, height, offset);
+    const bool inside = StarOnSurface(screen[i], width, height, offset);
     points[drawn] = offset;
     drawn += inside ? 1 : 0;
   }

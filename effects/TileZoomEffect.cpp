@@ -77,7 +77,7 @@ double TileZoomProgress(uint32_t ms) {
   return p;
 }
 
-TileZoomEffect::TileZoomEffect(QelGFX* owner) : picture(nullptr), tiles{}, drawn{} {
+TileZoomEffect::TileZoomEffect(QelGFX* owner) : picture(nullptr), tiles{}, drawn{}, progress(0.0), scale(0.0f) {
   CreateOwnSurface(owner, kWidth, kHeight);
   device->CreateSurface(static_cast<uint16_t>(width), static_cast<uint16_t>(height), &picture);
   device->LoadPNG(LocateDataFile(kTileZoomPictureFile).c_str(), picture);
@@ -104,7 +104,8 @@ TileZoomEffect::~TileZoomEffect() {
 
 void TileZoomEffect::Render() {
   const uint32_t ms = BeginFrame();
-  const float scale = static_cast<float>(TileZoomProgress(ms));
+  progress = TileZoomProgress(ms);
+  scale = static_cast<float>(progress);
   for (int tile = 0; tile < kTileCount; ++tile) {
     const RECT dst = ScaleRect(tiles[tile], scale);
     RECT& last = drawn[tile];

@@ -33,6 +33,12 @@ class TileZoomEffect : public Effect {
   ~TileZoomEffect() override;
 
   void Render() override;
+  // Explorer hooks (framework/Effect.h); the descriptions are in
+  // effects/TileZoomDescription.cpp.
+  void VisitState(StateVisitor& visitor) override;
+  const char* Name() const override;
+  void Describe(Description& out) const override;
+  void DescribePoint(int x, int y, Description& out) const override;
 
   Surface* picture;
   // Each tile's rectangle in the picture, which is also its cell on the work
@@ -41,4 +47,7 @@ class TileZoomEffect : public Effect {
   // Where each tile was last drawn on the work surface; a tile whose
   // rectangle has not changed since is not drawn again.
   RECT drawn[kTileCount];
+  // This frame's growth (TileZoomProgress) and the scale made of it.
+  double progress;
+  float scale;
 };

@@ -1,5 +1,7 @@
 #include "framework/Effect.h"
 
+#include "framework/StateVisitor.h"
+
 Surface* backBuffer = nullptr;
 
 Effect::Effect()
@@ -10,7 +12,8 @@ Effect::Effect()
       endMs(0),
       width(0),
       height(0),
-      timer(new Timer()) {}
+      timer(new Timer()),
+      frameMs(0) {}
 
 Effect::~Effect() {
   if (surface != nullptr) {
@@ -42,7 +45,25 @@ uint32_t Effect::BeginFrame() {
     Start();
     started = true;
   }
-  return timer->ElapsedMs();
+  frameMs = timer->ElapsedMs();
+  return frameMs;
 }
+
+void Effect::VisitState(StateVisitor& visitor) {
+  visitor.Value(started);
+  visitor.Value(startMs);
+  visitor.Value(endMs);
+  visitor.Value(timer->currentCount);
+  visitor.Value(timer->startCount);
+  visitor.Value(timer->frequency);
+  visitor.Value(frameMs);
+  visitor.Pixels(surface);
+}
+
+const char* Effect::Name() const { return ""; }
+
+void Effect::Describe(Description&) const {}
+
+void Effect::DescribePoint(int, int, Description&) const {}
 
 void Effect::PresentSurface() { device->Blt(backBuffer, surface); }

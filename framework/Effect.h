@@ -17,6 +17,9 @@
 #include "framework/Surface.h"
 #include "framework/Timer.h"
 
+class Description;
+class StateVisitor;
+
 // The device's back buffer as the shell keeps it: set once after the device
 // is made, and the target of every effect's final copy.
 extern Surface* backBuffer;
@@ -33,6 +36,19 @@ class Effect {
   // frees the timer.
   virtual ~Effect();
 
+  // For the explorer, after the shell's four operations (which keep their
+  // slots): VisitState walks over everything the effect carries from one
+  // frame to the next; the base visits its clock, its flags and its
+  // surface, each effect adds its own arrays. Name is the effect's name
+  // ("tile zoom" etc.; empty in the base). Describe writes the numbers of the
+  // frame last drawn as fields of the JSON object being written, read from
+  // the effect's members; DescribePoint does the same for the screen pixel
+  // (x, y), 0..639 and 0..479. The base writes nothing.
+  virtual void VisitState(StateVisitor& visitor);
+  virtual const char* Name() const;
+  virtual void Describe(Description& out) const;
+  virtual void DescribePoint(int x, int y, Description& out) const;
+
   Effect(const Effect&) = delete;
   Effect& operator=(const Effect&) = delete;
 
@@ -44,6 +60,8 @@ class Effect {
   int32_t width;
   int32_t height;
   Timer* timer;
+  // The effect's own time in the frame it drew last, in ms (0 before).
+  uint32_t frameMs;
 
  protected:
   // What every concrete constructor does first: keep the device, set the

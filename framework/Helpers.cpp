@@ -7,6 +7,8 @@ uint32_t randomState = 1;
 void SeedRandom(uint32_t seed) { randomState = seed; }
 
 uint32_t NextRandom() {
-  randomState = randomState * 214013u + 2531011u;
-  return (randomState >> 16) & 0x7FFF;
+  randomState = RandomStateAfter(randomState);
+  return RandomValueOf(randomState);
 }
+
+uint32_t RandomState() { return randomState; }

@@ -36,3 +36,10 @@ inline int32_t FloatToInt(double value) {
 // draw returns bits 16..30 of the new state, 0 to 32767. The state starts at 1.
 void SeedRandom(uint32_t seed);
 uint32_t NextRandom();
+
+// The generator's state as it stands (SeedRandom puts one back), and the
+// state and value the next draw from `state` gives, by the very step
+// NextRandom takes.
+uint32_t RandomState();
+inline uint32_t RandomStateAfter(uint32_t state) { return state * 214013u + 2531011u; }
+inline uint32_t RandomValueOf(uint32_t state) { return (state >> 16) & 0x7FFF; }

@@ -19,6 +19,7 @@
 
 #include "platform/StandardStreams.h"
 #include "tools/capture/Capture.h"
+#include "tools/capture/CaptureDescribe.h"
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/CapturePicture.h"
 #include "tools/capture/PngFrameWriter.h"
@@ -99,7 +100,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "brindlemox-capture: --raw writes video; pipe it to a program\n");
       return 2;
     }
-  } else {
+  } else if (!options.outDir.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(options.outDir, ec);
     if (ec || !std::filesystem::is_directory(options.outDir)) {
@@ -109,17 +110,25 @@ int main(int argc, char** argv) {
     }
   }
 
+  CaptureDescriber describer;
+  if (!describer.Open(options, error)) {
+    std::fprintf(stderr, "brindlemox-capture: %s\n", error.c_str());
+    return 1;
+  }
+
   std::vector<uint32_t> rawBuffer;
   std::unique_ptr<PngFrameWriter> pngWriter;
-  if (!options.raw) {
+  if (!options.outDir.empty()) {
     const unsigned workers = PngFrameWriter::DefaultWorkers();
     pngWriter = std::make_unique<PngFrameWriter>(options.outDir, workers,
                                                  PngFrameWriter::DefaultMaxFramesHeld(workers));
   }
   const FrameSink sink = [&](uint64_t frame, const uint32_t* pixels, int width, int height,
                              std::string& sinkError) {
+    if (!describer.Write(frame, pixels, sinkError)) return false;
     if (options.raw) return WriteRawFrame(pixels, width, height, rawBuffer, sinkError);
-    return pngWriter->Write(frame, pixels, width, height, sinkError);
+    if (pngWriter) return pngWriter->Write(frame, pixels, width, height, sinkError);
+    return true;
   };
 
   std::function<void(uint64_t, uint64_t)> progress;
@@ -136,6 +145,7 @@ int main(int argc, char** argv) {
   // The last frames may still be encoding: every file is written before the
   // tool says it is done.
   if (exitCode == 0 && pngWriter && !pngWriter->Finish(error)) exitCode = 1;
+  if (exitCode == 0 && !describer.Finish(error)) exitCode = 1;
   if (exitCode == 0 && options.raw && std::fflush(stdout) != 0) {
     error = "cannot write to standard output";
     exitCode = 1;

@@ -126,6 +126,21 @@ constexpr OptionRule kOptionRules[] = {
      [](std::string_view value, CaptureOptions& o, std::string& error) {
        return SetTextOnce(value, o.picture, "--picture", "a file", error);
      }},
+    {"--describe", true,
+     [](std::string_view value, CaptureOptions& o, std::string& error) {
+       return SetTextOnce(value, o.describe, "--describe", "a file or -", error);
+     }},
+    {"--point", true,
+     [](std::string_view value, CaptureOptions& o, std::string& error) {
+       const size_t comma = value.find(',');
+       uint64_t x = 0;
+       uint64_t y = 0;
+       if (comma == std::string_view::npos || !ParseNumber(value.substr(0, comma), 0, 639, x) ||
+           !ParseNumber(value.substr(comma + 1), 0, 479, y))
+         return Fail(error, "--point must be X,Y with X from 0 to 639 and Y from 0 to 479");
+       o.points.emplace_back(static_cast<int>(x), static_cast<int>(y));
+       return true;
+     }},
     {"--allow-missing-picture", false,
      [](std::string_view, CaptureOptions& o, std::string& error) {
        return SetFlagOnce(o.allowMissingPicture, "--allow-missing-picture", error);
@@ -137,7 +152,8 @@ constexpr OptionRule kOptionRules[] = {
 const char* CaptureUsage() {
   return "usage: brindlemox-capture [--fps N] [--seed N] [--duration MS | --frames LIST]\n"
          "                          [--picture PATH] [--allow-missing-picture]\n"
-         "                          (--out DIR | --raw)\n"
+         "                          [--describe FILE [--point X,Y]...]\n"
+         "                          (--out DIR | --raw | --describe FILE)\n"
          "       brindlemox-capture --help | --version\n"
          "\n"
          "Plays the presentation offscreen on a virtual clock and writes its frames.\n"
@@ -152,6 +168,11 @@ const char* CaptureUsage() {
          "  --picture PATH  the tile zoom's picture; by default pvn_quad.png in the\n"
          "                  working directory, else beside this tool, else in\n"
          "                  ../share/brindlemox from this tool's folder\n"
+         "  --describe FILE write a JSON line per written frame: its timeline, the effect\n"
+         "                  on screen and its numbers ('-': standard output, not with\n"
+         "                  --raw); without --out and --raw no frames are written\n"
+         "  --point X,Y     add the readout of screen point X,Y (0..639, 0..479) to each\n"
+         "                  --describe line; may be given more than once\n"
          "  --allow-missing-picture\n"
          "                  record black tiles when there is no usable picture\n"
          "                  (without it the tool stops before the first frame)\n"
@@ -186,8 +207,21 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
     // Help and the version are answered whatever else the line holds.
     if (options.help || options.version) return true;
   }
-  if (options.outDir.empty() != options.raw) {
+  if (!options.outDir.empty() && options.raw) {
     error = "give exactly one of --out DIR and --raw";
+    return false;
+  }
+  if (options.describe.empty()) {
+    if (!options.points.empty()) {
+      error = "--point needs --describe FILE";
+      return false;
+    }
+    if (!options.raw && options.outDir.empty()) {
+      error = "give one of --out DIR, --raw and --describe FILE";
+      return false;
+    }
+  } else if (options.describe == "-" && options.raw) {
+    error = "--describe - and --raw would both write to standard output";
     return false;
   }
   return true;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct FrameRange {
@@ -23,6 +24,11 @@ struct CaptureOptions {
   // --allow-missing-picture: without a usable picture, record black tiles
   // rather than nothing.
   bool allowMissingPicture = false;
+  // --describe FILE: one JSON line per written frame, describing it ('-':
+  // standard output). --point X,Y (repeatable) adds that screen point's
+  // readout to each line. Without --out and --raw only the lines are written.
+  std::string describe;
+  std::vector<std::pair<int, int>> points;
   bool help = false;     // --help: print the usage and exit
   bool version = false;  // --version: print the version and exit
 };
