@@ -297,7 +297,7 @@ class ExplorerTest(unittest.TestCase):
                            "the drag redrew only a few times")
         self.assertEqual(self.page("window.explorer.errors"), [])
         self.assertEqual(self.console_errors(), [])
-        ms = self.page("window.explorer.description.clock.timelineMs")
+        ms = self.page("window.explorer.description.timelineMs")
         self.assertGreater(ms, 16000, "the drag did not go back into the plasma")
         self.assert_canvas_is(self.native.raw_frames(60, 1, [frame])[frame],
                               f"frame {frame} after the drag")
@@ -307,21 +307,36 @@ class ExplorerTest(unittest.TestCase):
         self.wait_for(f"Math.abs(window.explorer.frame - {middle}) <= 2", what="the clicked frame")
 
     def test_point_readouts_and_descriptions_equal_the_native_ones(self):
-        # A pixel of each effect, and for the starfield a pixel with a star.
+        # A pixel of each effect; in the starfield one where a star is drawn
+        # (found in the capture tool's frame) and one next to it.
         for fps, seed, ms, x, y in ((60, 1, 3000, 100, 100), (60, 1, 7000, 639, 479),
-                                    (60, 4242, 9000, 200, 300), (37, 1, 12000, 320, 240),
+                                    (60, 4242, 9000, None, 0), (37, 1, 12000, None, 2),
+                                    (37, 1, 12000, 320, 240),
                                     (60, 1, 17500, 67, 0), (37, 4242, 21000, 401, 233),
                                     (60, 1, 26000, 420, 300), (37, 1, 33000, 0, 0)):
             frame = frame_at(fps, ms)
+            on_star = x is None and y == 0
+            if x is None:
+                raw = self.native.raw_frames(fps, seed, [frame])[frame]
+                star = next(i for i in range(WIDTH * HEIGHT) if raw[4 * i:4 * i + 3] == b"\xff\xff\xff")
+                x, y = star % WIDTH + y, star // WIDTH
             with self.subTest(fps=fps, seed=seed, frame=frame, x=x, y=y):
                 native = self.native.describe(fps, seed, frame, x, y)
+                point = native.pop("points")
+                self.assertEqual(len(point), 1)
                 self.open_frame(fps, seed, frame)
                 self.point_at(x, y)
-                self.assertEqual(self.page("window.explorer.point"), native["point"])
-                self.assertEqual(self.page("window.explorer.description"), native["frame"])
+                self.assertEqual(self.page("window.explorer.point"), point[0])
+                self.assertEqual(self.page("window.explorer.description"), native)
+                self.assertEqual(native["frame"], frame)
                 # The readout on the page shows the pixel.
                 shown = self.driver.find_element(By.ID, "probe-values").text
-                self.assertIn(f"0x{native['point']['pixel']:08X}", shown)
+                self.assertIn(point[0]["pixel"], shown)
+                if on_star:
+                    star = point[0]["effect"]["star"]
+                    self.assertIsNotNone(star, "no star at a star's pixel")
+                    self.assertEqual((star["column"], star["row"]), (x, y))
+                    self.assertIn(f"star.index {star['index']}", shown)
         # The probe's fields do the same by keyboard alone.
         frame = frame_at(60, 17500)
         native = self.native.describe(60, 1, frame, 5, 7)
@@ -331,7 +346,7 @@ class ExplorerTest(unittest.TestCase):
             element.send_keys(str(value))
         self.wait_for("window.explorer.probe.x === 5 && window.explorer.probe.y === 7",
                       what="the typed probe")
-        self.assertEqual(self.page("window.explorer.point"), native["point"])
+        self.assertEqual(self.page("window.explorer.point"), native["points"][0])
 
     def test_save_frame_downloads_the_capture_tools_png(self):
         for fps, seed, ms in ((60, 1, 17500), (37, 4242, 9000)):

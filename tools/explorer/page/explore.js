@@ -92,8 +92,30 @@
   }
 
   // Opening the show at a frame rate and seed: the module starts afresh.
+  // Snapshots ahead of the user, in idle moments: the first minute (and ten
+  // seconds past the frame shown), a few milliseconds of drawing at a time,
+  // so that any seek there replays only a few frames.
+  const PREPARE_FRAMES = 40;
+  let preparing = null;
+  function prepareAhead() {
+    if (preparing !== null || !core) return;
+    preparing = setTimeout(() => {
+      preparing = null;
+      const until = Math.min(MAX_FRAME, Math.max(60 * page.fps + 1, page.frame + 10 * page.fps));
+      let covered = 0;
+      try {
+        covered = core.module._ExplorerPrepare(until, PREPARE_FRAMES) >>> 0;
+      } catch (error) {
+        page.errors.push(String(error && error.message || error));
+        return;
+      }
+      page.preparedUntil = covered;
+      if (covered < until) prepareAhead();
+    }, page.playing || dragging ? 8 : 0);
+  }
+
   function open(fps, seed) {
-    if (core.module._ExplorerOpen(fps, seed >>> 0) !== 1) throw new Error(moduleError());
+    if (core.module._ExplorerOpen(fps, seed >>> 0) !== 0) throw new Error(moduleError());
     page.fps = fps;
     page.seed = seed;
     $('fps').value = fps;
@@ -106,7 +128,7 @@
   // canvas, the panel reads the frame's description.
   function draw(frame) {
     const started = performance.now();
-    if (core.module._ExplorerShowFrame(frame) !== 1) throw new Error(moduleError());
+    if (core.module._ExplorerShowFrame(frame) !== 0) throw new Error(moduleError());
     const pixels = new Uint32Array(memory(), core.module._ExplorerPixels(), WIDTH * HEIGHT);
     const rgba = new Uint32Array(image.data.buffer);
     // 0x00RRGGBB words to the canvas's bytes R, G, B, A (a little-endian word
@@ -123,6 +145,7 @@
     page.lastDrawMs = performance.now() - started;
     page.framesDrawn++;
     scheduleAddress();
+    prepareAhead();
   }
 
   function readPoint() {
@@ -301,7 +324,7 @@
     for (let s = 0; s * 1000 <= span; s++) {
       const tick = document.createElement('span');
       tick.style.left = `${(100 * s * 1000) / span}%`;
-      if (s % 5 === 0) {
+      if (s % 5 === 0 && s * 1000 < span) {
         tick.className = 'major';
         tick.dataset.label = `${s} s`;
       }
@@ -379,8 +402,11 @@
       ? String(Number(value.toPrecision(9))) : value.toPrecision(9);
     return text;
   }
+  const COLOUR = /^0x[0-9A-F]{8}$/i;
+  const colourOf = (text) => parseInt(text.slice(2), 16);
   function formatValue(value, key) {
     if (value === null || value === undefined) return '–';
+    if (typeof value === 'string' && COLOUR.test(value)) return swatch(colourOf(value)) + value;
     if (typeof value === 'number') {
       if (/colou?r|pixel|rgb/i.test(key || '')) return swatch(value) + hex(value);
       return formatNumber(value);
@@ -391,6 +417,8 @@
         return '(' + value.map(formatNumber).join(', ') + ')';
       return `${value.length} values`;
     }
+    if (value && Number.isFinite(value.x) && Number.isFinite(value.y) && Object.keys(value).length <= 3)
+      return '(' + ['x', 'y', 'z'].filter((k) => k in value).map((k) => formatNumber(value[k])).join(', ') + ')';
     return Object.entries(value)
       .filter(([, v]) => typeof v !== 'object' || v === null || (Array.isArray(v) && v.length <= 6))
       .map(([k, v]) => `${escapeHtml(k)} ${formatValue(v, k)}`).join(', ');
@@ -405,24 +433,9 @@
   }
 
   // The slot, the timeline's ms and the effect's own clock in a description.
-  function slotOf(description) {
-    if (!description) return -1;
-    if (Number.isInteger(description.slot)) return description.slot;
-    const w = page.timeline.find((entry) => entry.name === description.effect);
-    return w ? w.slot : -1;
-  }
-  function timelineMsOf(description) {
-    const clock = description.clock || {};
-    for (const value of [clock.timelineMs, description.timelineMs, clock.timeline, description.ms])
-      if (Number.isFinite(value)) return value;
-    return NaN;
-  }
-  function effectMsOf(description) {
-    const clock = description.clock || {};
-    for (const value of [clock.effectMs, clock.ms, description.effectMs])
-      if (Number.isFinite(value)) return value;
-    return NaN;
-  }
+  const slotOf = (d) => (d && Number.isInteger(d.slot) ? d.slot : -1);
+  const timelineMsOf = (d) => (d && Number.isFinite(d.timelineMs) ? d.timelineMs : NaN);
+  const effectMsOf = (d) => (d && Number.isFinite(d.effectMs) ? d.effectMs : NaN);
 
   function showPanel() {
     const d = page.description;
@@ -431,7 +444,7 @@
     $('frame-number').textContent = String(page.frame);
     const ms = timelineMsOf(d);
     $('time-ms').textContent = Number.isFinite(ms) ? String(ms) : String(frameMs(page.frame));
-    $('effect-name').textContent = w ? w.name : (d.effect || 'none');
+    $('effect-name').textContent = w ? w.name : (d.name || 'none');
     const own = effectMsOf(d);
     $('effect-ms').textContent = Number.isFinite(own) ? String(own) : '–';
     showTimeline();
@@ -458,8 +471,9 @@
   const rectText = (r) => (r ? `${r[0]},${r[1]} – ${r[2]},${r[3]}` : '–');
 
   function tableOf(kind, d) {
+    const e = d.effect || {};
     if (kind === 'tiles') {
-      const tiles = d.tiles || [];
+      const tiles = e.tiles || [];
       const rows = tiles.map((tile, i) => {
         const from = rectOf(tile.source || tile.src);
         const to = rectOf(tile.destination || tile.dst);
@@ -469,7 +483,7 @@
       return `<table><tr><th>tile</th><th>from the picture</th><th>drawn at</th><th>size</th></tr>${rows.join('')}</table>`;
     }
     if (kind === 'charges') {
-      const charges = d.charges || [];
+      const charges = e.charges || [];
       const rows = charges.map((c, i) => {
         const [x, y] = Array.isArray(c) ? c : [c.x, c.y];
         return `<tr><th>c<sub>${i}</sub></th><td>x ${formatNumber(x)}</td><td>y ${formatNumber(y)}</td></tr>`;
@@ -486,14 +500,14 @@
           rows.push(`<tr><th>${escapeHtml(name)}</th><td>${formatValue(value, key)}</td></tr>`);
       }
     };
-    walk(d, '');
+    walk(e, '');
     return `<table>${rows.join('')}</table>`;
   }
 
   function paletteOf(d) {
-    for (const key of ['palette', 'workPalette'])
-      if (Array.isArray(d[key]) && d[key].length === 256) return d[key];
-    return null;
+    const palette = d && d.effect && d.effect.palette;
+    if (!Array.isArray(palette) || palette.length !== 256) return null;
+    return palette.map((entry) => (typeof entry === 'string' ? colourOf(entry) : entry));
   }
   function showStrips(article) {
     for (const strip of article.querySelectorAll('[data-strip]')) {
@@ -515,9 +529,9 @@
         stripCanvas.after(marks);
       }
       const items = [];
-      const offset = page.description.paletteOffset;
-      if (strip.dataset.strip === 'plasma' && Number.isInteger(offset)) {
-        const zero = (256 - (offset % 256)) % 256;
+      const rotation = page.description.effect.rotation;
+      if (strip.dataset.strip === 'plasma' && Number.isInteger(rotation)) {
+        const zero = (256 - rotation) % 256;
         items.push(`<span class="mark" style="left:${((zero + 0.5) * 100) / 256}%" title="entry 0 of the cycle"></span>`);
       }
       const index = page.point && lookup(page.point, pointKey('index'));
@@ -529,11 +543,8 @@
 
   // The point readout.
   function pointKey(name) {
-    if (!page.point) return name;
-    if (name in page.point) return name;
-    const effect = page.point.effect;
-    if (effect && typeof effect === 'object' && name in effect) return 'effect.' + name;
-    return name;
+    if (!page.point || name in page.point) return name;
+    return 'effect.' + name;
   }
   function showPoint() {
     const p = page.point;
@@ -545,7 +556,11 @@
         else items.push(`<span><b>${escapeHtml(prefix + key)}</b> ${formatValue(value, key)}</span>`);
       }
     };
-    walk(p, '');
+    // The screen's x, y and pixel, then what the effect reads there.
+    const {effect, ...screen} = p;
+    walk(screen, '');
+    if (effect && typeof effect === 'object') walk(effect, '');
+    else if (effect === null) items.push('<span>no effect is drawn in this frame</span>');
     $('probe-values').innerHTML = items.join(' ');
     for (const output of document.querySelectorAll('[data-point]'))
       output.innerHTML = formatValue(lookup(p, pointKey(output.dataset.point)), output.dataset.point);
@@ -596,8 +611,9 @@
     const slot = slotOf(d);
     g.lineWidth = Math.max(1, ratio * 1.5);
     g.font = `${Math.round(12 * ratio)}px ui-monospace, monospace`;
-    if (slot === 0 && page.overlays.tiles && Array.isArray(d.tiles)) {
-      d.tiles.forEach((tile, i) => {
+    const e = d.effect || {};
+    if (slot === 0 && page.overlays.tiles && Array.isArray(e.tiles)) {
+      e.tiles.forEach((tile, i) => {
         const from = rectOf(tile.source || tile.src);
         const to = rectOf(tile.destination || tile.dst);
         if (from) {
@@ -614,12 +630,14 @@
         }
       });
     }
-    if (slot === 3 && page.overlays.charges && Array.isArray(d.charges)) {
-      const scale = WIDTH / (d.width || 320);
-      d.charges.forEach((c, i) => {
+    if (slot === 3 && page.overlays.charges && Array.isArray(e.charges)) {
+      const scale = WIDTH / 320;  // the metaballs' picture is stretched twice
+      e.charges.forEach((c, i) => {
         const [x, y] = Array.isArray(c) ? c : [c.x, c.y];
-        const cx = x * scale * sx;
-        const cy = y * scale * sy;
+        // Pixel k of the small picture is worked out at k and shown as the
+        // block from k to k + 1 of its pixels: its middle is k + 0.5.
+        const cx = (x + 0.5) * scale * sx;
+        const cy = (y + 0.5) * scale * sy;
         g.setLineDash([]);
         g.strokeStyle = '#6aa8ff';
         g.beginPath();
@@ -756,10 +774,14 @@
   // the show from its start, playing.
   async function start() {
     if (typeof createExplorer !== 'function') throw new Error('explorer.js did not load');
-    const module = await createExplorer({
-      print: (text) => console.log(text),
-      printErr: (text) => console.error(text),
-    });
+    const [module, picture] = await Promise.all([
+      createExplorer({print: (text) => console.log(text), printErr: (text) => console.error(text)}),
+      fetch('pvn_quad.png').then((response) => {
+        if (!response.ok) throw new Error(`pvn_quad.png: ${response.status} ${response.statusText}`);
+        return response.arrayBuffer();
+      }),
+    ]);
+    module.FS.writeFile('pvn_quad.png', new Uint8Array(picture));
     core = {module};
     const asked = readAddress();
     open(asked ? asked.fps : 60, asked ? asked.seed : 1);
@@ -767,6 +789,7 @@
     status('');
     draw(asked ? asked.frame : 1);
     page.firstFrameAt = performance.now();  // since the page began to load
+    prepareAhead();
     wanted = page.frame;
     if (!asked) play(true);
   }
