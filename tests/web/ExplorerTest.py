@@ -207,13 +207,13 @@ class ExplorerTest(unittest.TestCase):
                 and not (no_icon and "favicon.png" in entry["message"])]
 
     def point_at(self, x, y):
-        """Moves the mouse over the middle of the canvas's pixel (x, y)."""
+        """Moves the mouse over the middle of the canvas's pixel (x, y), with
+        Chromium's own input events (at fractions of a CSS pixel)."""
         box = self.page("document.getElementById('screen').getBoundingClientRect().toJSON()")
-        canvas = self.driver.find_element(By.ID, "screen")
-        # Offsets are from the element's centre, in CSS pixels.
-        dx = (x + 0.5) * box["width"] / WIDTH - box["width"] / 2
-        dy = (y + 0.5) * box["height"] / HEIGHT - box["height"] / 2
-        ActionChains(self.driver).move_to_element_with_offset(canvas, int(dx), int(dy)).perform()
+        self.driver.execute_cdp_cmd("Input.dispatchMouseEvent", {
+            "type": "mouseMoved", "button": "none",
+            "x": box["left"] + (x + 0.5) * box["width"] / WIDTH,
+            "y": box["top"] + (y + 0.5) * box["height"] / HEIGHT})
         self.wait_for(f"window.explorer.probe.x === {x} && window.explorer.probe.y === {y}",
                       what=f"the readout of pixel ({x}, {y})")
 
@@ -287,7 +287,7 @@ class ExplorerTest(unittest.TestCase):
         drawn = self.page("window.explorer.framesDrawn")
         chain = ActionChains(self.driver, duration=10)
         chain.move_to_element_with_offset(timeline, int(-box["width"] / 2) + 2, 0).click_and_hold()
-        for step in range(60):  # across the whole timeline and back into the plasma
+        for step in range(56):  # across the whole timeline and back into the plasma
             chain.move_by_offset(int(box["width"] / 40) * (1 if step < 38 else -1), 0)
         chain.release().perform()
         self.wait_for("!window.explorer.playing && window.explorer.frame > 1", what="a frame")
@@ -340,6 +340,7 @@ class ExplorerTest(unittest.TestCase):
         # The probe's fields do the same by keyboard alone.
         frame = frame_at(60, 17500)
         native = self.native.describe(60, 1, frame, 5, 7)
+        self.open_frame(60, 1, frame)
         for field, value in (("probe-x", 5), ("probe-y", 7)):
             element = self.driver.find_element(By.ID, field)
             element.clear()

@@ -216,9 +216,11 @@
   function rebasePlaying() {
     if (page.playing) playFrom = {wall: performance.now(), frame: page.frame};
   }
+  // From the frame last asked for, so that keys pressed faster than frames
+  // are drawn each count.
   function step(by) {
     play(false);
-    request((page.frame || 1) + by);
+    request(wanted + by);
   }
   function setSpeed(speed) {
     rebasePlaying();
@@ -254,21 +256,24 @@
     const text = window.location.hash.replace(/^#/, '');
     if (!text) return null;
     const fields = new URLSearchParams(text);
+    const problems = [];
     const number = (name, min, max, fallback) => {
       if (!fields.has(name)) return fallback;
       const value = fields.get(name);
       if (!/^\d{1,10}$/.test(value) || Number(value) < min || Number(value) > max) {
-        status(`The address's ${name}=${value} is not a whole number from ${min} to ${max}; ` +
-               `${fallback} is shown instead.`);
+        problems.push(`${name}=${value} is not a whole number from ${min} to ${max} ` +
+                      `(${fallback} is taken)`);
         return fallback;
       }
       return Number(value);
     };
-    return {
+    const asked = {
       fps: number('fps', 1, 1000, 60),
       seed: number('seed', 0, 0xFFFFFFFF, 1),
       frame: number('frame', 1, MAX_FRAME, 1),
     };
+    if (problems.length) status(`In the address, ${problems.join('; ')}.`);
+    return asked;
   }
   const addressOf = (frame) => `#fps=${page.fps}&seed=${page.seed}&frame=${frame}`;
   let addressTimer = null;
@@ -783,10 +788,10 @@
     ]);
     module.FS.writeFile('pvn_quad.png', new Uint8Array(picture));
     core = {module};
+    status('');
     const asked = readAddress();
     open(asked ? asked.fps : 60, asked ? asked.seed : 1);
     page.ready = true;
-    status('');
     draw(asked ? asked.frame : 1);
     page.firstFrameAt = performance.now();  // since the page began to load
     prepareAhead();
