@@ -87,6 +87,12 @@ int main(int argc, char** argv) {
   }
   options.picture = picture.path;
 
+  CaptureDescriber describer;
+  if (!describer.Open(options, error)) {
+    std::fprintf(stderr, "brindlemox-capture: %s\n", error.c_str());
+    return 1;
+  }
+
   if (options.raw) {
 #ifdef SIGPIPE
     // A reader that goes away must not kill us: the write fails instead.
@@ -108,12 +114,6 @@ int main(int argc, char** argv) {
                    options.outDir.c_str(), ec ? ec.message().c_str() : "not a directory");
       return 1;
     }
-  }
-
-  CaptureDescriber describer;
-  if (!describer.Open(options, error)) {
-    std::fprintf(stderr, "brindlemox-capture: %s\n", error.c_str());
-    return 1;
   }
 
   std::vector<uint32_t> rawBuffer;

@@ -217,7 +217,7 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
       return false;
     }
     if (!options.raw && options.outDir.empty()) {
-      error = "give one of --out DIR, --raw and --describe FILE";
+      error = "give exactly one of --out DIR and --raw";
       return false;
     }
   } else if (options.describe == "-" && options.raw) {

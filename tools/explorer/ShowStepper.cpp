@@ -100,6 +100,9 @@ void ShowStepper::Close() {
   UseDataFile(kTileZoomPictureFile, "");
   snapshots.clear();
   buffers.Forget();
+  stateFrame = 0;
+  shownFrame = 0;
+  std::fill(shown.begin(), shown.end(), 0u);
   open = false;
   showTaken = false;
 }
@@ -114,7 +117,9 @@ bool ShowStepper::ShowFrame(uint64_t frame, std::string& error) {
     return false;
   }
   Reach(frame);
-  std::memcpy(shown.data(), backBuffer->Pixels(), shown.size() * sizeof(uint32_t));
+  // Read as the presenter reads it: not a change of the back buffer.
+  const Surface* presented = backBuffer;
+  std::memcpy(shown.data(), presented->Pixels(), shown.size() * sizeof(uint32_t));
   shownFrame = frame;
   return true;
 }

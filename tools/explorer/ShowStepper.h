@@ -30,7 +30,7 @@ constexpr int kShowHeight = 480;
 class ShowStepper {
  public:
   static constexpr size_t kDefaultBudgetBytes = 64u * 1000u * 1000u;
-  static constexpr uint64_t kDefaultInterval = 240;
+  static constexpr uint64_t kDefaultInterval = 60;
 
   ShowStepper() = default;
   ~ShowStepper();
