@@ -129,6 +129,7 @@
   function draw(frame) {
     const started = performance.now();
     if (core.module._ExplorerShowFrame(frame) !== 0) throw new Error(moduleError());
+    const replayed = performance.now();
     const pixels = new Uint32Array(memory(), core.module._ExplorerPixels(), WIDTH * HEIGHT);
     const rgba = new Uint32Array(image.data.buffer);
     // 0x00RRGGBB words to the canvas's bytes R, G, B, A (a little-endian word
@@ -138,11 +139,17 @@
       rgba[i] = 0xFF000000 | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >>> 16) & 0xFF);
     }
     context.putImageData(image, 0, 0);
+    const painted = performance.now();
     page.frame = frame;
     page.description = parseJson(core.module._ExplorerDescribe(), 'description');
     readPoint();
     showPanel();
-    page.lastDrawMs = performance.now() - started;
+    const finished = performance.now();
+    page.lastDrawMs = finished - started;
+    // Where it went: the module's replay, the pixels onto the canvas, the
+    // descriptions and the panel.
+    page.lastDrawParts = {replay: replayed - started, pixels: painted - replayed,
+                          panel: finished - painted};
     page.framesDrawn++;
     scheduleAddress();
     prepareAhead();
@@ -462,10 +469,18 @@
         table.innerHTML = tableOf(table.dataset.table, d);
       showStrips(article);
     }
-    $('description').textContent = JSON.stringify(d, (key, value) =>
-      Array.isArray(value) && value.length > 12 ? `[${value.length} values]` : value, 1);
+    showEverything();
     drawOverlay();
   }
+
+  // All values, written out only while they are open to read.
+  const everything = document.querySelector('#everything details');
+  function showEverything() {
+    if (!everything.open || !page.description) return;
+    $('description').textContent = JSON.stringify(page.description, (key, value) =>
+      Array.isArray(value) && value.length > 12 ? `[${value.length} values]` : value, 1);
+  }
+  everything.addEventListener('toggle', showEverything);
 
   function rectOf(value) {
     if (Array.isArray(value)) return value;
@@ -598,11 +613,18 @@
     });
 
   // The overlay: the tiles' rectangles, the charges, the probed pixel.
+  // The canvas's size on the screen, kept as it changes, so that drawing a
+  // frame never waits for the page's layout to read it.
+  let shownSize = {width: 0, height: 0};
+  new ResizeObserver(() => {
+    const box = canvas.getBoundingClientRect();
+    shownSize = {width: box.width, height: box.height};
+    drawOverlay();
+  }).observe(canvas);
   function drawOverlay() {
     const ratio = window.devicePixelRatio || 1;
-    const box = canvas.getBoundingClientRect();
-    const w = Math.round(box.width * ratio);
-    const h = Math.round(box.height * ratio);
+    const w = Math.round(shownSize.width * ratio);
+    const h = Math.round(shownSize.height * ratio);
     if (overlay.width !== w || overlay.height !== h) {
       overlay.width = w;
       overlay.height = h;
@@ -657,7 +679,6 @@
       });
     }
   }
-  window.addEventListener('resize', drawOverlay);
   for (const toggle of document.querySelectorAll('.overlay-toggle')) {
     toggle.checked = page.overlays[toggle.dataset.overlay];
     toggle.addEventListener('change', () => setOverlay(toggle.dataset.overlay, toggle.checked));
