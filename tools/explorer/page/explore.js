@@ -657,6 +657,16 @@
         }
       });
     }
+    // The pixel the readout is of: a ring around its block.
+    if (page.point) {
+      const {x, y} = page.probe;
+      g.setLineDash([]);
+      g.strokeStyle = 'rgba(255,255,255,0.9)';
+      g.lineWidth = Math.max(1, ratio);
+      const size = Math.max(sx, 6 * ratio);
+      g.strokeRect((x + 0.5) * sx - size, (y + 0.5) * sy - size, 2 * size, 2 * size);
+      g.lineWidth = Math.max(1, ratio * 1.5);
+    }
     if (slot === 3 && page.overlays.charges && Array.isArray(e.charges)) {
       const scale = WIDTH / 320;  // the metaballs' picture is stretched twice
       e.charges.forEach((c, i) => {
@@ -736,6 +746,8 @@
     const typing = target && (target.tagName === 'INPUT' && target.type !== 'checkbox' ||
                               target.tagName === 'SELECT' || target.tagName === 'TEXTAREA');
     if (typing) return;
+    // A focused check box takes its Space itself.
+    if (event.key === ' ' && target.tagName === 'INPUT' && target.type === 'checkbox') return;
     const second = frameAt(1000) - 1;
     let handled = true;
     switch (event.key) {
