@@ -107,9 +107,10 @@ mkdir "$work/bundle"
 (cd "$work/bundle" && cmake -E tar xf "$OLDPWD/build-web/$bundle.zip") || fail "cannot unpack $bundle.zip"
 [ "$(ls "$work/bundle")" = "$bundle" ] || fail "$bundle.zip does not hold one folder $bundle"
 [ "$(cd "$work/bundle/$bundle" && find . | sort | tr '\n' ' ')" = \
-  ". ./LICENSE.txt ./README.txt ./brindlemox.js ./brindlemox.wasm ./index.html ./pvn_quad.png " ] ||
+  ". ./LICENSE.txt ./README.txt ./brindlemox.js ./brindlemox.wasm ./explore.css ./explore.html ./explore.js ./explorer.js ./explorer.wasm ./index.html ./pvn_quad.png " ] ||
   fail "$bundle holds $(cd "$work/bundle/$bundle" && find . | sort | tr '\n' ' ')"
-for file in index.html brindlemox.js brindlemox.wasm pvn_quad.png; do
+for file in index.html brindlemox.js brindlemox.wasm pvn_quad.png \
+            explore.html explore.js explore.css explorer.js explorer.wasm; do
   cmp -s "$work/bundle/$bundle/$file" "build-web/$file" || fail "$bundle/$file is not the build's"
 done
 cmp -s "$work/bundle/$bundle/LICENSE.txt" LICENSE || fail "$bundle/LICENSE.txt is not LICENSE"
@@ -127,7 +128,8 @@ cp build/brindlemox-capture "$work/nopicture/"
 "$PYTHON" tests/web/PageTest.py build-web "$work/picture.raw" "$work/black.raw" \
   "$work/bundle/$bundle" || fail "the page tests"
 
-step "the explorer in Chromium against the Linux capture tool"
-"$PYTHON" tests/web/ExplorerTest.py build-web build/brindlemox-capture || fail "the explorer tests"
+step "the explorer in Chromium against the Linux capture tool, and from the bundle"
+"$PYTHON" tests/web/ExplorerTest.py build-web build/brindlemox-capture "$work/bundle/$bundle" ||
+  fail "the explorer tests"
 
 step "all web checks passed"

@@ -3,12 +3,15 @@
 driven by chromedriver with real key presses, clicks, pointer moves and a
 real download, served by scripts/serve-web.sh from 127.0.0.1 only.
 
-usage: ExplorerTest.py BUILD_WEB_DIR NATIVE_CAPTURE_TOOL
+usage: ExplorerTest.py BUILD_WEB_DIR NATIVE_CAPTURE_TOOL [BUNDLE_DIR]
 
 What the page shows is held against the Linux capture tool (NATIVE_CAPTURE_TOOL,
 run in its own folder, where it finds the picture): its raw frames, its PNG
 files and its description of each frame and of one pixel (--describe,
 --point), for the same frame rate, seed and frame.
+
+BUNDLE_DIR is the web bundle's folder as a user unpacks it: served as it is
+by Python's plain static server, its explorer must show the same frames.
 """
 import base64
 import glob
@@ -115,7 +118,7 @@ class Native:
 
 
 class ExplorerTest(unittest.TestCase):
-    build_dir = native_tool = None
+    build_dir = native_tool = bundle_dir = None
 
     @classmethod
     def setUpClass(cls):
@@ -125,6 +128,16 @@ class ExplorerTest(unittest.TestCase):
         cls.native = Native(cls.native_tool, cls.work)
         cls.server, cls.base = start_server(
             ["bash", os.path.join(ROOT, "scripts", "serve-web.sh"), "0", cls.build_dir])
+        cls.bundle_server = cls.bundle_base = None
+        if cls.bundle_dir:
+            try:
+                cls.bundle_server, cls.bundle_base = start_server(
+                    [sys.executable, "-u", "-m", "http.server", "--bind", "127.0.0.1",
+                     "--directory", cls.bundle_dir, "0"],
+                    stderr=subprocess.DEVNULL)  # its log of every request
+            except BaseException:
+                stop_server(cls.server)
+                raise
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
         for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--window-size=1280,900",
@@ -140,7 +153,9 @@ class ExplorerTest(unittest.TestCase):
         try:
             cls.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
         except Exception:
-            cls.server.kill()
+            for server in (cls.server, cls.bundle_server):
+                if server:
+                    server.kill()
             raise
         cls.driver.set_script_timeout(30)
         cls.driver.execute_cdp_cmd("Page.setDownloadBehavior",
@@ -149,7 +164,9 @@ class ExplorerTest(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.driver.quit()
-        stop_server(cls.server)
+        for server in (cls.server, cls.bundle_server):
+            if server:
+                stop_server(server)
         shutil.rmtree(cls.work, ignore_errors=True)
 
     # Helpers.
@@ -167,18 +184,18 @@ class ExplorerTest(unittest.TestCase):
         self.fail(f"waited {seconds} s for {what or expression}: "
                   f"errors {self.page('window.explorer && window.explorer.errors')}")
 
-    def open(self, fragment=""):
+    def open(self, fragment="", base=None):
         """Opens the explorer afresh (a new document, not a move within it)."""
         self.driver.get("about:blank")
-        url = self.base + "explore.html" + fragment
+        url = (base or self.base) + "explore.html" + fragment
         self.assertTrue(url.startswith("http://127.0.0.1:"))
         self.driver.get(url)
         self.wait_for("window.explorer && (window.explorer.ready || window.explorer.failed)",
                       what="the explorer")
         self.assertIsNone(self.page("window.explorer.failed"))
 
-    def open_frame(self, fps, seed, frame):
-        self.open(f"#fps={fps}&seed={seed}&frame={frame}")
+    def open_frame(self, fps, seed, frame, base=None):
+        self.open(f"#fps={fps}&seed={seed}&frame={frame}", base)
         self.wait_for_frame(frame)
 
     def wait_for_frame(self, frame):
@@ -483,11 +500,33 @@ class ExplorerTest(unittest.TestCase):
         self.assertEqual(self.console_errors(), [])
 
 
+    def test_bundle_from_a_plain_static_server_shows_the_same_frames(self):
+        if not self.bundle_base:
+            self.skipTest("no bundle given")
+        # From the show's page there, by its link.
+        self.driver.get(self.bundle_base)
+        self.driver.find_element(By.ID, "explore").click()
+        self.wait_for("window.explorer && window.explorer.ready", what="the explorer from the show")
+        self.assertEqual(self.page("location.href"), self.bundle_base + "explore.html" +
+                         self.page("location.hash"))
+        for fps, seed, ms in ((60, 1, 7000), (37, 4242, 9000), (60, 1, 17500), (37, 1, 30000)):
+            frame = frame_at(fps, ms)
+            with self.subTest(fps=fps, seed=seed, frame=frame):
+                self.open_frame(fps, seed, frame, self.bundle_base)
+                self.assert_canvas_is(self.native.raw_frames(fps, seed, [frame])[frame],
+                                      f"the bundle's frame {frame} at {fps} fps, seed {seed}")
+        sources = self.page("performance.getEntriesByType('resource').map(e => e.name)")
+        for source in sources:
+            self.assertTrue(source.startswith(self.bundle_base), source)
+
+
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) not in (3, 4):
         raise SystemExit(__doc__)
     ExplorerTest.build_dir = os.path.abspath(sys.argv[1])
     ExplorerTest.native_tool = os.path.abspath(sys.argv[2])
+    if len(sys.argv) == 4:
+        ExplorerTest.bundle_dir = os.path.abspath(sys.argv[3])
     for needed in ("explore.html", "explore.js", "explore.css", "explorer.js", "explorer.wasm"):
         if not os.path.exists(os.path.join(ExplorerTest.build_dir, needed)):
             raise SystemExit(f"ExplorerTest: {needed} is not in {ExplorerTest.build_dir}")
