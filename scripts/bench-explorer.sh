@@ -184,6 +184,8 @@ print(f"seeks within the page: {len(times)} random frames of the first 60 s at {
 print(f"  time to show a frame: median {statistics.median(times):.1f} ms, "
       f"worst {max(times):.1f} ms, 90th percentile {ordered[int(0.9 * (len(ordered) - 1))]:.1f} ms "
       f"(goal 50 ms)")
+print(f"  {sum(t > 50 for t in times)} of {len(times)} over 50 ms, "
+      f"99th percentile {ordered[int(0.99 * (len(ordered) - 1))]:.1f} ms")
 print("  of which, median: " + ", ".join(
     f"{name} {statistics.median(p[name] for p in parts):.1f} ms"
     for name in ("replay", "pixels", "panel")) + " (replay from the snapshot, pixels onto the "

@@ -176,14 +176,13 @@
     scheduled = true;
     requestAnimationFrame(turn);
   }
-  function turn(now) {
+  function turn() {
     scheduled = false;
     if (page.playing) {
       wanted = playedFrame(performance.now());
       schedule();
     }
     if (wanted !== page.frame) safely(() => draw(wanted));
-    void now;
   }
   function playedFrame(now) {
     let frame = playFrom.frame +
@@ -206,7 +205,7 @@
     if (on === page.playing) return;
     page.playing = on;
     if (on) {
-      playFrom = {wall: performance.now(), frame: page.frame || 1};
+      playFrom = {wall: performance.now(), frame: wanted};
       if (page.loop) {
         const [first, end] = loopFrames(playFrom.frame);
         if (playFrom.frame >= end - 1) playFrom.frame = first;
@@ -380,10 +379,7 @@
     if (!dragging) return;
     const resume = dragging.wasPlaying;
     dragging = null;
-    if (resume) {
-      page.frame = wanted;
-      play(true);
-    }
+    if (resume) play(true);
   };
   timeline.addEventListener('pointerup', endDrag);
   timeline.addEventListener('pointercancel', endDrag);
