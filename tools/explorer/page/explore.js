@@ -141,9 +141,13 @@
     context.putImageData(image, 0, 0);
     const painted = performance.now();
     page.frame = frame;
-    page.description = parseJson(core.module._ExplorerDescribe(), 'description');
-    readPoint();
-    showPanel();
+    if (dragging && painted - panelAt < PANEL_EVERY_MS) {
+      // Dragging: the picture and the clock now, the panel a moment later.
+      showClock();
+      if (panelTimer === null) panelTimer = setTimeout(() => safely(describeShown), PANEL_EVERY_MS);
+    } else {
+      describeShown();
+    }
     const finished = performance.now();
     page.lastDrawMs = finished - started;
     // Where it went: the module's replay, the pixels onto the canvas, the
@@ -153,6 +157,27 @@
     page.framesDrawn++;
     scheduleAddress();
     prepareAhead();
+  }
+
+  // The descriptions of the frame the module shows and the panel from them.
+  // While the timeline is dragged the panel follows at most this often, so
+  // that the picture follows the pointer first.
+  const PANEL_EVERY_MS = 100;
+  let panelAt = -Infinity;
+  let panelTimer = null;
+  function describeShown() {
+    if (panelTimer !== null) clearTimeout(panelTimer);
+    panelTimer = null;
+    page.description = parseJson(core.module._ExplorerDescribe(), 'description');
+    readPoint();
+    showPanel();
+    panelAt = performance.now();
+  }
+  // The frame number, its time and the timeline's cursor alone.
+  function showClock() {
+    $('frame-number').textContent = String(page.frame);
+    $('time-ms').textContent = String(frameMs(page.frame));
+    moveCursor(frameMs(page.frame));
   }
 
   function readPoint() {
@@ -343,13 +368,16 @@
     }
     timeline.setAttribute('aria-valuemax', String(span));
   }
-  function showTimeline() {
-    const ms = page.description && Number.isFinite(timelineMsOf(page.description))
-      ? timelineMsOf(page.description) : frameMs(page.frame);
+  function moveCursor(ms) {
     if (spanMs() !== bandsSpan) buildTimeline();
     $('cursor').style.left = `${Math.min(100, (100 * ms) / bandsSpan)}%`;
     timeline.setAttribute('aria-valuenow', String(ms));
     timeline.setAttribute('aria-valuetext', `${ms} ms, frame ${page.frame}`);
+  }
+  function showTimeline() {
+    const ms = page.description && Number.isFinite(timelineMsOf(page.description))
+      ? timelineMsOf(page.description) : frameMs(page.frame);
+    moveCursor(ms);
     for (const band of $('windows').children) {
       band.classList.toggle('current', slotOf(page.description) === Number(band.dataset.slot));
     }
