@@ -19,7 +19,13 @@
 #      holds one folder with the page, its files and LICENSE.txt and
 #      README.txt, and unpacked into an empty folder and served as it is by
 #      a plain static server on 127.0.0.1 it plays the show in Chromium
-#      (tests/web/PageTest.py, with the page tests of 3).
+#      (tests/web/PageTest.py, with the page tests of 3);
+#   5. the explorer page, explore.html (tests/web/ExplorerTest.py): links to
+#      held frames at 60 and 37 fps and two seeds show the Linux capture
+#      tool's pixels, ten steps on and back give them again, dragging the
+#      timeline raises no error, pointing at pixels reads what the capture
+#      tool's --describe and --point print, "Save frame" downloads its PNG
+#      byte for byte, the keys, the fields and the layout.
 # Installs what it needs with apt-get first. Exits non-zero on the first
 # failure.
 set -euo pipefail
@@ -101,9 +107,10 @@ mkdir "$work/bundle"
 (cd "$work/bundle" && cmake -E tar xf "$OLDPWD/build-web/$bundle.zip") || fail "cannot unpack $bundle.zip"
 [ "$(ls "$work/bundle")" = "$bundle" ] || fail "$bundle.zip does not hold one folder $bundle"
 [ "$(cd "$work/bundle/$bundle" && find . | sort | tr '\n' ' ')" = \
-  ". ./LICENSE.txt ./README.txt ./brindlemox.js ./brindlemox.wasm ./index.html ./pvn_quad.png " ] ||
+  ". ./LICENSE.txt ./README.txt ./brindlemox.js ./brindlemox.wasm ./explore.css ./explore.html ./explore.js ./explorer.js ./explorer.wasm ./index.html ./pvn_quad.png " ] ||
   fail "$bundle holds $(cd "$work/bundle/$bundle" && find . | sort | tr '\n' ' ')"
-for file in index.html brindlemox.js brindlemox.wasm pvn_quad.png; do
+for file in index.html brindlemox.js brindlemox.wasm pvn_quad.png \
+            explore.html explore.js explore.css explorer.js explorer.wasm; do
   cmp -s "$work/bundle/$bundle/$file" "build-web/$file" || fail "$bundle/$file is not the build's"
 done
 cmp -s "$work/bundle/$bundle/LICENSE.txt" LICENSE || fail "$bundle/LICENSE.txt is not LICENSE"
@@ -120,5 +127,9 @@ cp build/brindlemox-capture "$work/nopicture/"
    >"$work/black.raw" 2>/dev/null) || fail "no reference frame without the picture"
 "$PYTHON" tests/web/PageTest.py build-web "$work/picture.raw" "$work/black.raw" \
   "$work/bundle/$bundle" || fail "the page tests"
+
+step "the explorer in Chromium against the Linux capture tool, and from the bundle"
+"$PYTHON" tests/web/ExplorerTest.py build-web build/brindlemox-capture "$work/bundle/$bundle" ||
+  fail "the explorer tests"
 
 step "all web checks passed"
