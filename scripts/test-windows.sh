@@ -50,6 +50,9 @@ WINDOWS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xdotool im
                   dpkg-dev python3)
 step "packages"
 prepare_package_sources
+# An i386 architecture this run added goes again however the stage ends
+# (the cleanup below does it once it is set).
+trap restore_package_architectures EXIT
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" ||
   fail "the packages the Windows builds need cannot be installed"
 
@@ -115,6 +118,7 @@ cmake --build --preset linux -j"$(nproc)" --target brindlemox-capture
 WINE64=/usr/lib/wine/wine64
 WINE32=/usr/lib/wine/wine
 WINESERVER=/usr/lib/wine/wineserver
+work=$(mktemp -d /tmp/brindlemox-windows.XXXXXX)
 WINESERVER32=$WINESERVER
 if [ -n "$wine32_root" ]; then
   WINE32="$work/wine32"
@@ -123,7 +127,6 @@ if [ -n "$wine32_root" ]; then
   printf '#!/bin/sh\nexec "%s" "%s" %s "$@"\n' "$PWD/scripts/wine32-root-run.sh" "$wine32_root" wineserver >"$WINESERVER32"
   chmod +x "$WINE32" "$WINESERVER32"
 fi
-work=$(mktemp -d /tmp/brindlemox-windows.XXXXXX)
 prefix64=$work/prefix64
 prefix32=$work/prefix32
 xvfb_pid=""
@@ -138,6 +141,8 @@ cleanup() {
   unmount_wine32_root
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
+  # Nothing after this stage needs 32-bit packages.
+  restore_package_architectures
 }
 trap cleanup EXIT
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
