@@ -12,11 +12,16 @@
 set -uo pipefail
 capture=$1
 tries=${2:-40}
-# Jobs started in the background by a script ignore SIGINT, unless each runs
-# in a process group of its own, as a terminal's foreground job does.
-set -m
-# The shell's own notices of each job's end ("Interrupt") say nothing here.
-exec 2>/dev/null
+# A job started in the background by a script ignores SIGINT, and so does
+# everything it starts (a shell started with a signal ignored cannot take
+# it back), and the tool leaves a signal ignored on entry ignored, as it
+# should. Each run of the tool gets SIGINT's default back first, as a
+# terminal's foreground job has it, however this test was started.
+with_default_sigint() {
+  python3 -c 'import os, signal, sys
+signal.signal(signal.SIGINT, signal.SIG_DFL)
+os.execv(sys.argv[1], sys.argv[1:])' "$@"
+}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -30,8 +35,8 @@ left_partial=0
 for signal in TERM INT; do
   for try in $(seq "$tries"); do
     dir=$work/frames-$signal-$try
-    "$capture" --fps 60 --duration 600000 --allow-missing-picture --out "$dir" \
-      </dev/null >/dev/null 2>"$work/err" &
+    with_default_sigint "$capture" --fps 60 --duration 600000 --allow-missing-picture \
+      --out "$dir" </dev/null >/dev/null 2>"$work/err" &
     pid=$!
     # Once the first frame is there the tool writes one after another; the
     # signal comes some time into that, 0 to 0.3 s.
