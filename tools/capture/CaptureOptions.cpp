@@ -158,7 +158,8 @@ const char* CaptureUsage() {
          "  --version       show the version and exit\n"
          "\n"
          "Exit codes: 0 done, 1 no usable picture or an output could not be written,\n"
-         "2 a bad option or value.\n";
+         "2 a bad option or value; stopped by a signal, 128 + its number (the frame file\n"
+         "being written is removed).\n";
 }
 
 const char* CaptureVersion() { return "brindlemox-capture " BRINDLEMOX_VERSION "\n"; }
