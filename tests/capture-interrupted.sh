@@ -17,10 +17,11 @@ tries=${2:-40}
 # it back), and the tool leaves a signal ignored on entry ignored, as it
 # should. Each run of the tool gets SIGINT's default back first, as a
 # terminal's foreground job has it, however this test was started.
+# It becomes the tool itself (exec), so that the signals reach the tool.
+# (Debian's essential perl, which execs at once, rather than a python that
+# may be a wrapper script.)
 with_default_sigint() {
-  python3 -c 'import os, signal, sys
-signal.signal(signal.SIGINT, signal.SIG_DFL)
-os.execv(sys.argv[1], sys.argv[1:])' "$@"
+  exec perl -e '$SIG{INT} = "DEFAULT"; exec { $ARGV[0] } @ARGV or die "cannot start $ARGV[0]: $!\n"' "$@"
 }
 
 work=$(mktemp -d)
