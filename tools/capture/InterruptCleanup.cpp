@@ -16,7 +16,7 @@ namespace {
 std::atomic<const char*> fileToRemove{nullptr};
 static_assert(std::atomic<const char*>::is_always_lock_free);
 
-extern "C" void RemovePartialFileAndEnd(int signalNumber) {
+void RemovePartialFileAndEnd(int signalNumber) {
   if (const char* path = fileToRemove.load()) {
 #ifdef _WIN32
     _unlink(path);

@@ -6,7 +6,7 @@
 // sees why it ended.
 //
 // Only one thread writes files (PngFrameWriter's caller); the worker threads
-// are started with these signals blocked (InterruptsBlocked), so the signal
+// are started with these signals blocked (RunWithInterruptsBlocked), so the signal
 // is taken on the writing thread itself, between two of its steps, never
 // while another thread goes on writing.
 #pragma once
