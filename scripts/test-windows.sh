@@ -78,8 +78,10 @@ if [ "$run32" = yes ] &&
     run32=no why32="the package archive cannot give 32-bit Wine (wine32:i386) now, and only root can make a root for it"
   elif root_dir=$(wine32_root_dir) && make_wine32_root "$root_dir"; then
     wine32_root=$root_dir
-    echo "windows: 32-bit Wine runs in a Debian 12 root (debootstrap, bookworm main), $wine32_root:" \
-         "the archive cannot give wine32:i386 beside this system's packages"
+    because="the archive cannot give wine32:i386 beside this system's packages"
+    [ "${BRINDLEMOX_WINE32:-}" = root ] && because="BRINDLEMOX_WINE32=root asks for it"
+    echo "windows: the 32-bit runs use 32-bit Wine in a Debian 12 root (debootstrap, bookworm" \
+         "main), $wine32_root: $because"
   else
     run32=no why32="the package archive cannot give 32-bit Wine (wine32:i386) now, nor a root for it"
   fi
