@@ -94,7 +94,8 @@ if [ "${#metainfo[@]}" -eq 1 ]; then
       fail "docs/$picture is $(png_size "$source/docs/$picture"), the AppStream file says $size"
   done <<<"$shots"
   for binary in $(sed -n 's|.*<binary>\(.*\)</binary>.*|\1|p' "${metainfo[0]}"); do
-    [ -x "$prefix/bin/$binary" ] || fail "the AppStream file provides $binary, which is not installed"
+    [ -x "$prefix/bin/$binary" ] || [ -x "$prefix/games/$binary" ] ||
+      fail "the AppStream file provides $binary, which is not installed"
   done
   grep -q "<release version=\"$version\"" "${metainfo[0]}" ||
     fail "the AppStream file has no release $version"
