@@ -6,7 +6,7 @@
 #
 # The root is made with debootstrap from the main suite alone, where the
 # amd64 and i386 versions always match, and wine32 installs there. It is kept
-# between runs in a cache folder (made once, a few minutes and about 1.5 GB)
+# between runs in a cache folder (made once: a few minutes and about 1 GB)
 # and reused while its wine32 is installed. The 32-bit programs run in it
 # through chroot: scripts/wine32-root-run.sh is the 32-bit builds'
 # CMAKE_CROSSCOMPILING_EMULATOR there. The root sees the host's /proc, /sys,
@@ -31,7 +31,7 @@ wine32_root_dir() {
 wine32_root_mirror() {
   local uri=""
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    uri=$(awk -v RS= '/(^|\n)Types:[^\n]*\<deb\>/ && !/security/' \
+    uri=$(awk -v RS= '/^Types: deb[ \n]/ && !/security/' \
             /etc/apt/sources.list.d/debian.sources |
           sed -n 's/^URIs: *\([^ ]*\).*/\1/p' | head -1)
   fi

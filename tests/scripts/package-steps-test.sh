@@ -11,7 +11,9 @@
 #   - the deb-src entries live in a private apt set-up, never among the
 #     system's sources, and the sources are downloaded by apt's own user;
 #   - an i386 architecture the run added is taken away at the end, its
-#     packages first.
+#     packages first;
+#   - the 32-bit root's folders are bound once each and all taken away
+#     again, innermost first, a busy one detached.
 # Prints one line per behaviour; exits 1 on the first that does not hold.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
@@ -157,3 +159,49 @@ grep -q "^apt-get .* purge -y -q libwine:i386 wine32:i386$" "$work/arch-calls" |
   fail "the architecture is not removed after its packages: $(cat "$work/arch-calls")"
 [ "$(run_state_get i386-added)" = removed ] || fail "the run does not remember the removal"
 pass "an i386 architecture the run added is removed at the end, its packages first"
+
+# The 32-bit root's mounts (scripts/wine32-root.sh), mount(8) stood in for:
+# each folder bound once, taken away innermost first, a busy one detached
+# lazily; none left however many there were.
+source scripts/wine32-root.sh
+fresh_state
+root=$work/root
+mounted=()
+: >"$work/mount-calls"
+fake_root() {
+  echo "$*" >>"$work/mount-calls"
+  case "$1" in
+    mount) mounted+=("$4") ;;
+    umount)
+      local target=${!#} kept=() m
+      [ "$2" != -l ] && [ "$target" = "$root/tmp" ] && [ ! -e "$work/tmp-freed" ] && return 32
+      for m in "${mounted[@]}"; do [ "$m" = "$target" ] || kept+=("$m"); done
+      mounted=("${kept[@]}") ;;
+  esac
+}
+mountpoint() { local m; for m in "${mounted[@]}"; do [ "$m" = "$2" ] && return 0; done; return 1; }
+SUDO=fake_root
+mount_wine32_root "$root" /work/tree || fail "mount_wine32_root failed"
+mount_wine32_root "$root" /work/tree || fail "mount_wine32_root failed the second time"
+unmount_wine32_root >"$work/unmount-said"
+said=$(cat "$work/unmount-said")
+SUDO=""
+unset -f mountpoint
+expected="mount --bind /proc $root/proc
+mount --bind /sys $root/sys
+mount --bind /dev $root/dev
+mount --bind /dev/shm $root/dev/shm
+mount --bind /tmp $root/tmp
+mount --bind /work/tree $root/work/tree
+umount $root/work/tree
+umount $root/tmp
+umount -l $root/tmp
+umount $root/dev/shm
+umount $root/dev
+umount $root/sys
+umount $root/proc"
+[ "$(cat "$work/mount-calls")" = "$expected" ] ||
+  fail "the root's mounts went otherwise: $(cat "$work/mount-calls")"
+[ "${#mounted[@]}" -eq 0 ] || fail "mounts left: ${mounted[*]}"
+[ "$said" = "windows: $root/tmp is busy; detaching it" ] || fail "a busy mount is not said: $said"
+pass "the 32-bit root's folders are bound once each and all taken away, innermost first"
