@@ -3,7 +3,10 @@
 # dependencies are worked out from the programs by dpkg-shlibdeps (Debian's
 # dpkg-dev); its /usr/share/doc/brindlemox/ holds the two files every Debian
 # package has there: copyright, which states the licence in Debian's
-# machine-readable form, made from LICENSE, and changelog.Debian.gz.
+# machine-readable form, made from LICENSE, and changelog.Debian.gz. It is
+# in Debian's section games, its show in /usr/games (LinuxInstall.cmake);
+# what lintian would still say of it and is meant so is overridden, each
+# with its reason, in packaging/debian/lintian-overrides.
 
 set(BRINDLEMOX_DEBIAN_RELEASE 1)
 # Debian's name for the machine: dpkg's own answer where there is dpkg.
@@ -27,7 +30,7 @@ set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${debian_architecture})
 set(CPACK_DEBIAN_FILE_NAME
     brindlemox_${PROJECT_VERSION}-${BRINDLEMOX_DEBIAN_RELEASE}_${debian_architecture}.deb)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${BRINDLEMOX_MAINTAINER}")
-set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${BRINDLEMOX_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -70,3 +73,7 @@ configure_file(${CMAKE_SOURCE_DIR}/packaging/debian/changelog.in
 brindlemox_compress(${debian_files}/changelog.Debian)
 install(FILES ${debian_files}/changelog.Debian.gz DESTINATION share/doc/brindlemox
         COMPONENT debian EXCLUDE_FROM_ALL)
+
+# lintian reads a package's overrides from /usr/share/lintian/overrides/NAME.
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/debian/lintian-overrides
+        DESTINATION share/lintian/overrides RENAME brindlemox COMPONENT debian EXCLUDE_FROM_ALL)

@@ -1,6 +1,8 @@
 # The Linux install (included by Packaging.cmake), the same in the .tar.gz
 # and, under /usr, in the .deb:
-#   PREFIX/bin/brindlemox, bin/brindlemox-capture
+#   PREFIX/bin/brindlemox, bin/brindlemox-capture (the .deb: the show, a
+#                                                game, in /usr/games, as
+#                                                Debian keeps games)
 #   PREFIX/share/brindlemox/pvn_quad.png
 #   PREFIX/share/applications/brindlemox.desktop      the desktop's menu entry
 #   PREFIX/share/icons/hicolor/SIZExSIZE/apps/brindlemox.png
@@ -16,7 +18,30 @@ set(BRINDLEMOX_PACKAGE_SYSTEM ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
 set(CPACK_GENERATOR TGZ DEB)
 set(BRINDLEMOX_APPSTREAM_ID org.example.brindlemox)
 
-install(TARGETS brindlemox brindlemox-capture RUNTIME DESTINATION bin)
+install(TARGETS brindlemox-capture RUNTIME DESTINATION bin)
+# From either folder the picture lies in ../share/brindlemox.
+install(TARGETS brindlemox RUNTIME DESTINATION bin COMPONENT program)
+install(TARGETS brindlemox RUNTIME DESTINATION games COMPONENT debian EXCLUDE_FROM_ALL)
+# The installed programs without the compilers' notes (.comment, .note), as
+# Debian's packages ship them: strip, which the packages run too, keeps them.
+find_program(BRINDLEMOX_OBJCOPY NAMES objcopy ${CMAKE_OBJCOPY} REQUIRED)
+foreach(installed bin/brindlemox-capture:Unspecified bin/brindlemox:program
+                  games/brindlemox:debian)
+  string(REPLACE ":" ";" installed ${installed})
+  list(GET installed 0 file)
+  list(GET installed 1 component)
+  set(exclude "")
+  if(component STREQUAL "debian")
+    set(exclude EXCLUDE_FROM_ALL)
+  endif()
+  install(CODE "execute_process(COMMAND \"${BRINDLEMOX_OBJCOPY}\" --remove-section=.comment
+                  --remove-section=.note \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${file}\"
+                  RESULT_VARIABLE failed)
+                if(failed)
+                  message(FATAL_ERROR \"objcopy cannot take the notes out of ${file}\")
+                endif()"
+          COMPONENT ${component} ${exclude})
+endforeach()
 install(FILES ${CMAKE_SOURCE_DIR}/assets/pvn_quad.png DESTINATION share/brindlemox)
 
 set(linux_files ${CMAKE_SOURCE_DIR}/packaging/linux)

@@ -1,8 +1,9 @@
 # Read by cpack for each generator (CPACK_PROJECT_CONFIG_FILE): the install
 # components it packs. "Unspecified" is everything without a component of
-# its own; "licence" is the licence as the install lays it down; "debian" is
-# what only the .deb holds (its copyright file, the licence in Debian's
-# form), which a plain install leaves out. Archives hold one folder named
+# its own; "program" is the show's program in bin/; "licence" is the licence
+# as the install lays it down; "debian" is what only the .deb holds (the
+# program in games/, its copyright file, the licence in Debian's form, the
+# lintian overrides), which a plain install leaves out. Archives hold one folder named
 # like them; the .deb holds the paths from the root.
 if(CPACK_GENERATOR STREQUAL "DEB")
   set(CPACK_COMPONENTS_ALL Unspecified debian)
@@ -14,6 +15,6 @@ if(CPACK_GENERATOR STREQUAL "DEB")
                         "or make the archive alone with cpack -G TGZ")
   endif()
 else()
-  set(CPACK_COMPONENTS_ALL Unspecified licence)
+  set(CPACK_COMPONENTS_ALL Unspecified program licence)
   set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
 endif()

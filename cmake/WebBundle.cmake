@@ -1,6 +1,6 @@
 # The web bundle (included by Packaging.cmake): BUILD/Brindlemox-VERSION-web.zip,
 # one folder Brindlemox-VERSION-web holding the page and what it loads,
-# index.html, brindlemox.js, brindlemox.wasm and pvn_quad.png, the
+# index.html, brindlemox.js, brindlemox.wasm, pvn_quad.png and favicon.png, the
 # explorer's explorer.js, explorer.wasm and page files, with a
 # README.txt and LICENSE.txt. Its files work from any static web server:
 # the page finds the rest beside itself. scripts/test-web.sh serves the
@@ -16,6 +16,7 @@ install(FILES ${CMAKE_BINARY_DIR}/index.html
               $<TARGET_FILE:brindlemox>
               $<TARGET_FILE_DIR:brindlemox>/$<TARGET_FILE_BASE_NAME:brindlemox>.wasm
               ${CMAKE_SOURCE_DIR}/assets/pvn_quad.png
+              ${CMAKE_BINARY_DIR}/favicon.png
         DESTINATION .)
 # The explorer beside the show: its module and every file of its page.
 install(FILES $<TARGET_FILE:explorer>

@@ -1,7 +1,7 @@
 # The program in a browser page (platform/web/). The build directory then
 # holds the page: index.html, brindlemox.js, brindlemox.wasm and beside them
 # the picture, pvn_quad.png, which the page's start-up fetches into the
-# program's working directory.
+# program's working directory, and the page's icon, favicon.png.
 #
 # The shell's message loop waits for each animation frame inside its poll,
 # through Asyncify. Only the calls that lead to that wait are instrumented
@@ -40,6 +40,9 @@ endfunction()
 brindlemox_web_page(brindlemox)
 configure_file(${CMAKE_SOURCE_DIR}/platform/web/index.html ${CMAKE_BINARY_DIR}/index.html
                COPYONLY)
+# The page's icon in the browser's tab: the show's own icon, at 32x32.
+set(BRINDLEMOX_FAVICON ${CMAKE_SOURCE_DIR}/assets/icons/hicolor/32x32/apps/brindlemox.png)
+configure_file(${BRINDLEMOX_FAVICON} ${CMAKE_BINARY_DIR}/favicon.png COPYONLY)
 
 # The page the page tests open (tests/web/PageTest.py), in page-test/: the
 # same page and program with the tests' observer built in, which journals the
@@ -55,3 +58,4 @@ foreach(file platform/web/index.html assets/pvn_quad.png)
   get_filename_component(name ${file} NAME)
   configure_file(${CMAKE_SOURCE_DIR}/${file} ${CMAKE_BINARY_DIR}/page-test/${name} COPYONLY)
 endforeach()
+configure_file(${BRINDLEMOX_FAVICON} ${CMAKE_BINARY_DIR}/page-test/favicon.png COPYONLY)

@@ -76,34 +76,90 @@ ensure_packages() {
   return 1
 }
 
-# apt-get source needs deb-src entries. They are made from the deb entries
-# the machine already has, so the sources come from the same archive; the
+# apt-get source needs deb-src entries. They live in a private apt set-up of
+# their own, never among the system's sources: a sources file, the package
+# lists made from it and apt's cache, in a folder kept between runs
+# (SOURCE_APT_DIR), which apt-get is pointed at by options (SOURCE_APT) for
+# the source downloads alone. The entries are made from the deb entries the
+# machine already has, so the sources come from the same archive; the
 # security archive is left out, as it does not always serve its sources.
-add_source_entries() {
-  if apt-cache showsrc zlib 2>/dev/null | grep -q '^Package: zlib$'; then return; fi
-  if compgen -G '/etc/apt/sources.list.d/brindlemox-deb-src.*' >/dev/null; then return; fi
-  echo "Adding deb-src entries for Debian's source packages"
+use_source_apt_dir() {
+  SOURCE_APT_DIR=$1
+  SOURCE_APT=(-o "Dir::Etc::SourceList=$SOURCE_APT_DIR/sources.list"
+              -o "Dir::Etc::SourceParts=$SOURCE_APT_DIR/sources.list.d"
+              -o "Dir::State::Lists=$SOURCE_APT_DIR/lists"
+              -o "Dir::Cache=$SOURCE_APT_DIR/cache")
+}
+if [ "$(id -u)" -eq 0 ]; then
+  use_source_apt_dir "${BRINDLEMOX_SOURCE_APT_DIR:-/var/cache/brindlemox/apt-sources}"
+else
+  use_source_apt_dir "${BRINDLEMOX_SOURCE_APT_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/brindlemox/apt-sources}"
+fi
+
+# The deb-src entries, on standard output, from the system's sources.
+source_entries() {
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
     awk -v RS= -v ORS='\n\n' '/^Types: deb\n/ && !/security/ { sub(/^Types: deb\n/, "Types: deb-src\n"); print }' \
-      /etc/apt/sources.list.d/debian.sources |
-      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.sources
+      /etc/apt/sources.list.d/debian.sources
   elif grep -qs '^deb ' /etc/apt/sources.list; then
-    grep '^deb ' /etc/apt/sources.list | grep -v security | sed 's/^deb /deb-src /' |
-      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.list
+    grep '^deb ' /etc/apt/sources.list | grep -v security | sed 's/^deb /deb-src /'
   else
-    printf 'deb-src http://deb.debian.org/debian bookworm main\n' |
-      $SUDO tee /etc/apt/sources.list.d/brindlemox-deb-src.list
+    printf 'deb-src http://deb.debian.org/debian bookworm main\n'
   fi
 }
+
+# Writes the private set-up; a run refreshes its lists once. A sources file
+# that earlier versions of these scripts left among the system's goes.
 ensure_source_entries() {
-  add_source_entries
-  refresh_package_lists
+  local entries old
+  for old in /etc/apt/sources.list.d/brindlemox-deb-src.sources \
+             /etc/apt/sources.list.d/brindlemox-deb-src.list; do
+    [ -f "$old" ] || continue
+    echo "Removing $old, left by an earlier run (the deb-src entries are kept apart now)"
+    $SUDO rm -f "$old"
+  done
+  mkdir -p "$SOURCE_APT_DIR/sources.list.d" "$SOURCE_APT_DIR/lists/partial" \
+           "$SOURCE_APT_DIR/cache/archives/partial"
+  : >"$SOURCE_APT_DIR/sources.list"
+  entries=$SOURCE_APT_DIR/sources.list.d/debian-src.sources
+  [ -f /etc/apt/sources.list.d/debian.sources ] || entries=$SOURCE_APT_DIR/sources.list
+  source_entries >"$entries.new" && mv "$entries.new" "$entries"
+  [ "$entries" = "$SOURCE_APT_DIR/sources.list" ] ||
+    rm -f "$SOURCE_APT_DIR/sources.list.d/debian-src.list"
+  local signature
+  signature="source $(md5sum <"$entries" | cut -d' ' -f1)"
+  [ "$(run_state_get source-lists)" = "$signature" ] && return 0
+  echo "Updating the lists of Debian's source packages (a private apt set-up in $SOURCE_APT_DIR)"
+  apt-get "${SOURCE_APT[@]}" update -q >"$SOURCE_APT_DIR/update.log" 2>&1 ||
+    echo "packages: apt-get update of the source lists failed ($(grep -m1 '^E: ' "$SOURCE_APT_DIR/update.log" | cut -c4-))"
+  run_state_set source-lists "$signature"
+}
+
+# apt_get_source DEST SOURCE...: Debian's source packages, unpacked into
+# DEST as apt-get source unpacks them. apt downloads as its own user, _apt,
+# so they are fetched into a folder of their own that it can write (a
+# download into a folder it cannot write would run unsandboxed, as root),
+# and unpacked from there.
+apt_get_source() {
+  local dest=$1 download rc=0 dsc
+  shift
+  download=$(mktemp -d /tmp/brindlemox-sources.XXXXXX)
+  if [ "$(id -u)" -eq 0 ] && getent passwd _apt >/dev/null; then chown _apt "$download"; fi
+  (cd "$download" && apt-get "${SOURCE_APT[@]}" source --download-only -q "$@") || rc=$?
+  if [ "$rc" -eq 0 ]; then
+    for dsc in "$download"/*.dsc; do
+      # apt has checked the files against the signed lists.
+      (cd "$dest" && dpkg-source --no-check --no-copy -x "$dsc" >/dev/null) || rc=$?
+    done
+  fi
+  rm -rf "$download"
+  return "$rc"
 }
 
 # The sources of libspng and zlib, for the builds that make these libraries
-# themselves (the web; Windows too): Debian's source packages, unpacked by
-# apt-get source into build-windeps/src, where cmake/DebianSourceLibraries.cmake
-# looks for them. Run from the top of the tree.
+# themselves (the web; Windows too): Debian's source packages, unpacked into
+# build-windeps/src, where cmake/DebianSourceLibraries.cmake looks for them.
+# Run from the top of the tree.
 ensure_library_sources() {
   local sources=build-windeps/src
   if compgen -G "$sources/zlib-*/zlib.h" >/dev/null &&
@@ -113,7 +169,7 @@ ensure_library_sources() {
   ensure_packages dpkg-dev
   ensure_source_entries
   mkdir -p "$sources"
-  (cd "$sources" && apt-get source -q libspng zlib)
+  apt_get_source "$sources" libspng zlib
 }
 
 # 32-bit Windows programs run under 32-bit Wine, which only a kernel that
@@ -179,11 +235,29 @@ remove_added_i386_architecture() {
   fi
 }
 
-# Everything a run's stages take from the archive comes from these sources:
-# the deb-src entries and, where the kernel runs 32-bit code, the i386
-# architecture, added first, so that one apt-get update serves the run.
+# Takes the i386 architecture away again at the end of what needed it, if
+# this run added it, with the i386 packages installed since (every one: the
+# machine had no i386 packages without the architecture), so that the
+# machine's apt set-up is left as the run found it.
+restore_package_architectures() {
+  [ "$(run_state_get i386-added)" = yes ] || return 0
+  local installed
+  installed=$(dpkg-query -W -f='${db:Status-Status} ${binary:Package}\n' 2>/dev/null |
+              awk '$1 != "not-installed" && $2 ~ /:i386$/ { print $2 }')
+  if [ -n "$installed" ]; then
+    echo "Removing the $(wc -w <<<"$installed") i386 packages this run installed, for 32-bit Wine"
+    # shellcheck disable=SC2086  # one package name a word
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get "${APT_WAIT[@]}" purge -y -q $installed >/dev/null ||
+      echo "packages: the i386 packages this run installed cannot be removed"
+  fi
+  remove_added_i386_architecture
+}
+
+# Everything a run's stages take from the system's archive comes from these
+# sources: where the kernel runs 32-bit code, the i386 architecture is added
+# first, so that one apt-get update serves the run. (The deb-src entries are
+# the private set-up's, ensure_source_entries.)
 prepare_package_sources() {
-  add_source_entries
   add_i386_architecture
 }
 

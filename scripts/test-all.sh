@@ -17,7 +17,9 @@ done
 # the architectures added) and what it skipped.
 BRINDLEMOX_RUN_STATE=$(mktemp -d /tmp/brindlemox-run.XXXXXX)
 export BRINDLEMOX_RUN_STATE
-trap 'rm -rf "$BRINDLEMOX_RUN_STATE"' EXIT
+# An i386 architecture the run added goes at its end (the Windows stage takes
+# it away once done; this is for a run that stops before).
+trap 'restore_package_architectures; rm -rf "$BRINDLEMOX_RUN_STATE"' EXIT
 
 started=$SECONDS
 echo "=== package sources"

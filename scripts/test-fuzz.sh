@@ -39,7 +39,7 @@ spng_source=""
 spng_home="$build/spng-source/$spng_version"
 fetch_spng() {
   rm -rf "$spng_home" && mkdir -p "$spng_home" &&
-    (cd "$spng_home" && apt-get source -qq "libspng=$spng_version") >"$scratch/spng.log" 2>&1
+    apt_get_source "$spng_home" "libspng=$spng_version" >"$scratch/spng.log" 2>&1
 }
 if [ -z "$(find "$spng_home" -path '*/spng/spng.c' 2>/dev/null)" ]; then
   ensure_packages dpkg-dev && ensure_source_entries &&

@@ -107,9 +107,9 @@ mkdir "$work/bundle"
 (cd "$work/bundle" && cmake -E tar xf "$OLDPWD/build-web/$bundle.zip") || fail "cannot unpack $bundle.zip"
 [ "$(ls "$work/bundle")" = "$bundle" ] || fail "$bundle.zip does not hold one folder $bundle"
 [ "$(cd "$work/bundle/$bundle" && find . | sort | tr '\n' ' ')" = \
-  ". ./LICENSE.txt ./README.txt ./brindlemox.js ./brindlemox.wasm ./explore.css ./explore.html ./explore.js ./explorer.js ./explorer.wasm ./index.html ./pvn_quad.png " ] ||
+  ". ./LICENSE.txt ./README.txt ./brindlemox.js ./brindlemox.wasm ./explore.css ./explore.html ./explore.js ./explorer.js ./explorer.wasm ./favicon.png ./index.html ./pvn_quad.png " ] ||
   fail "$bundle holds $(cd "$work/bundle/$bundle" && find . | sort | tr '\n' ' ')"
-for file in index.html brindlemox.js brindlemox.wasm pvn_quad.png \
+for file in index.html brindlemox.js brindlemox.wasm pvn_quad.png favicon.png \
             explore.html explore.js explore.css explorer.js explorer.wasm; do
   cmp -s "$work/bundle/$bundle/$file" "build-web/$file" || fail "$bundle/$file is not the build's"
 done

@@ -24,8 +24,14 @@
 # packages of libspng and zlib, which are built from source. Exits non-zero
 # on the first failure.
 #
-# Where the kernel does not execute 32-bit programs, or the package archive
-# cannot give 32-bit Wine now, every run of a 32-bit program is skipped with a
+# Where the package archive cannot give wine32:i386 beside the system's
+# amd64 packages (an i386 index synced only in part) while the kernel runs
+# 32-bit code, 32-bit Wine comes from a Debian 12 root made with debootstrap
+# from the main suite alone and kept in a cache folder (scripts/wine32-root.sh),
+# and the 32-bit runs go on there, said in one line.
+#
+# Where the kernel does not execute 32-bit programs, or neither the archive
+# nor such a root can give 32-bit Wine, every run of a 32-bit program is skipped with a
 # line saying which and why (an i386 architecture this run added is taken
 # away again); the 32-bit build, its zip and the checks of its modules still
 # run, the 64-bit build takes the 32-bit one's place in the frame comparison
@@ -36,6 +42,7 @@ cd "$(dirname "$0")/.."
 source scripts/packages.sh
 report_unexpected_failures windows
 source scripts/xvfb.sh
+source scripts/wine32-root.sh
 
 stage_messages windows
 
@@ -43,6 +50,9 @@ WINDOWS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xdotool im
                   dpkg-dev python3)
 step "packages"
 prepare_package_sources
+# An i386 architecture this run added goes again however the stage ends
+# (the cleanup below does it once it is set).
+trap restore_package_architectures EXIT
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" ||
   fail "the packages the Windows builds need cannot be installed"
 
@@ -56,9 +66,25 @@ case "$exec32" in
   "no: "*) run32=no why32=${exec32#no: } ;;
   *) fail "${exec32#fault: }" ;;
 esac
-if [ "$run32" = yes ] && ! ensure_packages wine32:i386; then
-  run32=no why32="the package archive cannot give 32-bit Wine (wine32:i386) now"
+# Where the archive cannot give it beside this system's packages (its i386
+# index synced only in part), the 32-bit runs use 32-bit Wine in a Debian 12
+# root of its own (scripts/wine32-root.sh). BRINDLEMOX_WINE32=root takes that
+# way even where wine32:i386 would install.
+wine32_root=""
+if [ "$run32" = yes ] &&
+   { [ "${BRINDLEMOX_WINE32:-}" = root ] || ! ensure_packages wine32:i386; }; then
   remove_added_i386_architecture
+  if [ "$(id -u)" -ne 0 ]; then
+    run32=no why32="the package archive cannot give 32-bit Wine (wine32:i386) now, and only root can make a root for it"
+  elif root_dir=$(wine32_root_dir) && make_wine32_root "$root_dir"; then
+    wine32_root=$root_dir
+    because="the archive cannot give wine32:i386 beside this system's packages"
+    [ "${BRINDLEMOX_WINE32:-}" = root ] && because="BRINDLEMOX_WINE32=root asks for it"
+    echo "windows: the 32-bit runs use 32-bit Wine in a Debian 12 root (debootstrap, bookworm" \
+         "main), $wine32_root: $because"
+  else
+    run32=no why32="the package archive cannot give 32-bit Wine (wine32:i386) now, nor a root for it"
+  fi
 fi
 if [ "$run32" = no ]; then
   report_skip "Windows: 32-bit program runs (its test suite under 32-bit Wine, its frames, its zip started)" "$why32"
@@ -70,10 +96,19 @@ ensure_library_sources
 # The package target builds everything first, then writes the zip.
 # Without 32-bit Wine the 32-bit tests are built but not listed: only the
 # checks that read its modules and its zip run.
+# The 32-bit emulator is named each time: the build folder keeps the last one.
 for preset in win64 win32; do
   step "building and packaging the $preset preset"
   emulator=()
-  [ "$preset" = win32 ] && [ "$run32" = no ] && emulator=(-DCMAKE_CROSSCOMPILING_EMULATOR=)
+  if [ "$preset" = win32 ]; then
+    if [ "$run32" = no ]; then
+      emulator=(-DCMAKE_CROSSCOMPILING_EMULATOR=)
+    elif [ -n "$wine32_root" ]; then
+      emulator=("-DCMAKE_CROSSCOMPILING_EMULATOR=$PWD/scripts/wine32-root-run.sh;$wine32_root;wine")
+    else
+      emulator=(-DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine)
+    fi
+  fi
   cmake --preset "$preset" "${emulator[@]}" >/dev/null
   cmake --build --preset "$preset" -j"$(nproc)" --target package
 done
@@ -86,6 +121,14 @@ WINE64=/usr/lib/wine/wine64
 WINE32=/usr/lib/wine/wine
 WINESERVER=/usr/lib/wine/wineserver
 work=$(mktemp -d /tmp/brindlemox-windows.XXXXXX)
+WINESERVER32=$WINESERVER
+if [ -n "$wine32_root" ]; then
+  WINE32="$work/wine32"
+  WINESERVER32="$work/wineserver32"
+  printf '#!/bin/sh\nexec "%s" "%s" %s "$@"\n' "$PWD/scripts/wine32-root-run.sh" "$wine32_root" wine >"$WINE32"
+  printf '#!/bin/sh\nexec "%s" "%s" %s "$@"\n' "$PWD/scripts/wine32-root-run.sh" "$wine32_root" wineserver >"$WINESERVER32"
+  chmod +x "$WINE32" "$WINESERVER32"
+fi
 prefix64=$work/prefix64
 prefix32=$work/prefix32
 xvfb_pid=""
@@ -93,11 +136,15 @@ demo_pid=""
 cleanup() {
   set +e
   [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null
-  for prefix in "$prefix64" "$prefix32"; do
-    [ -d "$prefix" ] && WINEPREFIX=$prefix "$WINESERVER" -k 2>/dev/null
-  done
+  [ -d "$prefix64" ] && WINEPREFIX=$prefix64 "$WINESERVER" -k 2>/dev/null
+  [ -d "$prefix32" ] && WINEPREFIX=$prefix32 "$WINESERVER32" -k 2>/dev/null
+  # Wine's processes in the root have ended with its server: nothing holds
+  # the root's mounts now.
+  unmount_wine32_root
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
+  # Nothing after this stage needs 32-bit packages.
+  restore_package_architectures
 }
 trap cleanup EXIT
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -114,9 +161,9 @@ start_xvfb "$work" || fail "Xvfb did not start"
 # an explicit `wineboot -i` on top would start a second service manager, and
 # then programs that open windows wait ten seconds for Wine's RPC service.
 start_wine() {
-  local prefix=$1 loader=$2 arch=$3
+  local prefix=$1 loader=$2 arch=$3 server=$4
   mkdir -p "$prefix"
-  WINEPREFIX=$prefix WINEARCH=$arch "$WINESERVER" -p </dev/null >/dev/null 2>&1 ||
+  WINEPREFIX=$prefix WINEARCH=$arch "$server" -p </dev/null >/dev/null 2>&1 ||
     fail "cannot start the Wine server for $arch"
   WINEPREFIX=$prefix WINEARCH=$arch "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed \
     /t REG_SZ /d N /f </dev/null >"$work/prefix-$arch.log" 2>&1 ||
@@ -125,8 +172,11 @@ start_wine() {
   [ -d "$prefix/drive_c/windows/syswow64" ] && wow64=yes
   [ "$arch" = win64 ] || [ "$wow64" = no ] || fail "the $arch prefix is a 64-bit one"
 }
-start_wine "$prefix64" "$WINE64" win64
-[ "$run32" = yes ] && start_wine "$prefix32" "$WINE32" win32
+if [ -n "$wine32_root" ]; then
+  mount_wine32_root "$wine32_root" "$PWD" || fail "cannot bind the system's folders into $wine32_root"
+fi
+start_wine "$prefix64" "$WINE64" win64 "$WINESERVER"
+[ "$run32" = yes ] && start_wine "$prefix32" "$WINE32" win32 "$WINESERVER32"
 
 # run_suite PRESET PREFIX: the preset's tests under its Wine. Tests that fail
 # run once more, with Wine's own error messages on, as Wine has been seen to

@@ -87,6 +87,12 @@ TEST(CaptureOptions, RefusesEveryBadOptionOrValueSayingWhatIsWrong) {
       {{"--picture", "a.png", "--raw", "--picture", "b.png"}, "--picture given twice"},
       {{"--allow-missing-picture", "--raw", "--allow-missing-picture"},
        "--allow-missing-picture given twice"},
+      // A second value would silently win over the first, even the same one.
+      {{"--fps", "30", "--fps", "60", "--raw"}, "--fps given twice"},
+      {{"--fps", "30", "--raw", "--fps", "30"}, "--fps given twice"},
+      {{"--seed", "1", "--seed", "4242", "--raw"}, "--seed given twice"},
+      {{"--duration", "100", "--out", "d", "--duration", "200"}, "--duration given twice"},
+      {{"--frames", "1", "--frames", "2-3", "--raw"}, "--frames given twice"},
       {{}, "give exactly one of --out DIR and --raw"},
       {{"--fps", "30"}, "give exactly one of --out DIR and --raw"},
       {{"--out", "d", "--raw"}, "give exactly one of --out DIR and --raw"},

@@ -147,6 +147,18 @@ TEST(WebInputTest, KeysBecomeTheMessagesWindowsMakes) {
   EXPECT_EQ(altF4.message, platform::WM_SYSKEYDOWN);
   EXPECT_EQ(altF4.wParam, platform::VK_F4);
   EXPECT_EQ(platform::web::KeyDownMessage(kWindow, 65, false).wParam, 65u);
+  // As Windows: a repeat count of one, and the previous key state (bit 30)
+  // set only when a held key repeats, so that a fresh press can be told apart.
+  const intptr_t previousKeyState = intptr_t{1} << 30;
+  const Message f11 = platform::web::KeyDownMessage(kWindow, 122, false, false);
+  EXPECT_EQ(f11.lParam & 0xFFFF, 1);
+  EXPECT_EQ(f11.lParam & previousKeyState, 0);
+  const Message held = platform::web::KeyDownMessage(kWindow, 122, false, true);
+  EXPECT_EQ(held.message, WM_KEYDOWN);
+  EXPECT_EQ(held.lParam & 0xFFFF, 1);
+  EXPECT_EQ(held.lParam & previousKeyState, previousKeyState);
+  EXPECT_EQ(platform::web::KeyDownMessage(kWindow, 13, true, true).lParam & previousKeyState,
+            previousKeyState);
 }
 
 TEST(WebCanvasTest, PixelsBecomeRedGreenBlueAndOpaqueAlphaInMemoryOrder) {

@@ -10,10 +10,14 @@
 namespace platform::web {
 
 // The window messages of a key going down, as Windows makes them: with Alt
-// held it is a system key. The browser's keyCode is the Windows virtual-key
-// code for every key the program reacts to (Escape 27, F4 115).
-inline Message KeyDownMessage(WindowHandle window, int keyCode, bool alt) {
-  return {window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<uintptr_t>(keyCode & 0xFFFF), 1};
+// held it is a system key; a key held down repeats with the previous key
+// state (bit 30) set, so that only a fresh press counts as one. The browser's
+// keyCode is the Windows virtual-key code for every key the program reacts
+// to (Escape 27, F4 115).
+inline Message KeyDownMessage(WindowHandle window, int keyCode, bool alt, bool repeat = false) {
+  const intptr_t lParam = 1 | (repeat ? intptr_t{1} << 30 : 0);
+  return {window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<uintptr_t>(keyCode & 0xFFFF),
+          lParam};
 }
 
 // The canvas's pixel for a back-buffer pixel 0x00RRGGBB: the bytes R, G, B

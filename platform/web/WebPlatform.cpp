@@ -83,10 +83,12 @@ EM_JS(void, PageListenForInput, (), {
       document.exitFullscreen().catch(() => {});
       return;
     }
+    // A held key repeats; only its first press toggles.
     if (String(event.key || "").toLowerCase() === 'f' && !event.altKey && !event.ctrlKey &&
-        !event.metaKey)
+        !event.metaKey && !event.repeat)
       page.toggleFullscreen();
-    page.events.push({close: false, keyCode: event.keyCode, alt: event.altKey});
+    page.events.push({close: false, keyCode: event.keyCode, alt: event.altKey,
+                      repeat: event.repeat});
   });
   const button = document.getElementById('close');
   if (button) {
@@ -112,13 +114,15 @@ EM_JS(void, PageWindowClosed, (), {
 // is still the user's latest input.
 EM_JS(void, PageToggleFullscreen, (), { Module.brindlemoxPage.toggleFullscreen(); });
 
-// 0: nothing waiting; 1: a key (code and Alt stored); 2: a close request.
-EM_JS(int, PageTakeEvent, (int* keyCode, int* alt), {
+// 0: nothing waiting; 1: a key (code, Alt and repeat stored); 2: a close
+// request.
+EM_JS(int, PageTakeEvent, (int* keyCode, int* alt, int* repeat), {
   const event = Module.brindlemoxPage.events.shift();
   if (!event) return 0;
   if (event.close) return 2;
   HEAP32[keyCode >> 2] = event.keyCode;
   HEAP32[alt >> 2] = event.alt ? 1 : 0;
+  HEAP32[repeat >> 2] = event.repeat ? 1 : 0;
   return 1;
 });
 
@@ -189,6 +193,10 @@ EM_JS(void, PageShowEnded, (int exitCode), {
   }
   const again = document.getElementById('again');
   if (again) again.hidden = false;
+  // No frame rate any more: the page's name again.
+  document.title = 'Brindlemox';
+  const title = document.getElementById('title');
+  if (title) title.textContent = 'Brindlemox';
 });
 
 struct WebState {
@@ -210,10 +218,11 @@ bool PostPageInput() {
   bool posted = false;
   int keyCode = 0;
   int alt = 0;
-  for (int kind; (kind = PageTakeEvent(&keyCode, &alt)) != 0;) {
+  int repeat = 0;
+  for (int kind; (kind = PageTakeEvent(&keyCode, &alt, &repeat)) != 0;) {
     if (w == nullptr || w->destroyed) continue;
     const Message message = kind == 2 ? Message{w, WM_CLOSE, 0, 0}
-                                      : web::KeyDownMessage(w, keyCode, alt != 0);
+                                      : web::KeyDownMessage(w, keyCode, alt != 0, repeat != 0);
     PostWindowMessage(message.window, message.message, message.wParam, message.lParam);
     posted = true;
   }

@@ -9,6 +9,12 @@
 //     own F11 and Alt+Enter (through the default window procedure) all
 //     toggle it here; the canvas alone covers the screen, letterboxed;
 //   - "Play again", offered once the show has ended, loads the page anew;
+//   - the program's module (.wasm) is fetched here rather than by
+//     emscripten's loader, so that a module the server does not give is
+//     named on the page with the server's answer ("Cannot load
+//     brindlemox.wasm: HTTP 404 Not Found"), where emscripten would only say
+//     that it failed and to rebuild with assertions; the page itself does the
+//     same for brindlemox.js, which cannot say it (index.html);
 //   - the picture: the program reads "pvn_quad.png" from its working
 //     directory, which on the web is the page's folder. The file is fetched
 //     from beside the page into the program's file system before the program
@@ -56,6 +62,43 @@ function brindlemoxLogLine(text, isError) {
     log.textContent += text + '\n';
   }
 }
+
+// FILE could not be loaded, for REASON: said where the show would be.
+function brindlemoxCannotLoad(file, reason) {
+  brindlemoxSetStatus('');
+  const line = document.getElementById('error');
+  const text = 'Cannot load ' + file + ': ' + reason;
+  console.error(text);
+  if (line) {
+    line.textContent = text;
+    line.hidden = false;
+  }
+}
+
+// "HTTP 404 Not Found": a server's answer, as far as it gave one.
+function brindlemoxHttpAnswer(response) {
+  return 'HTTP ' + response.status + (response.statusText ? ' ' + response.statusText : '');
+}
+
+Module.instantiateWasm = (imports, receiveInstance) => {
+  const url = typeof wasmBinaryFile === 'string' ? wasmBinaryFile : locateFile('brindlemox.wasm');
+  const file = url.split('/').pop();
+  fetch(url, {credentials: 'same-origin'})
+    .then((response) => {
+      if (!response.ok) throw {answer: brindlemoxHttpAnswer(response)};
+      // A server that does not call it application/wasm still gives its
+      // bytes: compiled from them instead.
+      const copy = response.clone();
+      return WebAssembly.instantiateStreaming(response, imports)
+        .catch(() => copy.arrayBuffer().then((bytes) => WebAssembly.instantiate(bytes, imports)));
+    }, (error) => {
+      throw {answer: 'no answer from the server (' + error.message + ')'};
+    })
+    .then((result) => receiveInstance(result.instance, result.module),
+          (error) => brindlemoxCannotLoad(file, error.answer ||
+                                          'this browser cannot compile it (' + error + ')'));
+  return {};  // the exports come through receiveInstance
+};
 
 Module.print = (text) => brindlemoxLogLine(text, false);
 Module.printErr = (text) => brindlemoxLogLine(text, true);

@@ -52,7 +52,9 @@ if [ -f "$entry" ]; then
   said=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate: $said"
   [ -z "$said" ] || fail "desktop-file-validate has hints: $said"
   program=$(entry_value "$entry" Exec)
-  [ -x "$prefix/bin/${program%% *}" ] || fail "the entry starts \"$program\", which is not installed"
+  # The show is in bin/, or where Debian keeps games, games/ (the .deb).
+  [ -x "$prefix/bin/${program%% *}" ] || [ -x "$prefix/games/${program%% *}" ] ||
+    fail "the entry starts \"$program\", which is not installed"
   icon=$(entry_value "$entry" Icon)
   for size in 16 24 32 48 64 128 256; do
     file=$prefix/share/icons/hicolor/${size}x$size/apps/$icon.png
@@ -92,7 +94,8 @@ if [ "${#metainfo[@]}" -eq 1 ]; then
       fail "docs/$picture is $(png_size "$source/docs/$picture"), the AppStream file says $size"
   done <<<"$shots"
   for binary in $(sed -n 's|.*<binary>\(.*\)</binary>.*|\1|p' "${metainfo[0]}"); do
-    [ -x "$prefix/bin/$binary" ] || fail "the AppStream file provides $binary, which is not installed"
+    [ -x "$prefix/bin/$binary" ] || [ -x "$prefix/games/$binary" ] ||
+      fail "the AppStream file provides $binary, which is not installed"
   done
   grep -q "<release version=\"$version\"" "${metainfo[0]}" ||
     fail "the AppStream file has no release $version"

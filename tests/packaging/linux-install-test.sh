@@ -11,7 +11,10 @@
 #     and the show runs on;
 #   - the installed and the unpacked capture tool, started in another folder,
 #     find the picture as the program does and record the same frames as the
-#     build's; without the picture the tool says so and records nothing.
+#     build's; without the picture the tool says so and records nothing;
+#   - the archive unpacked into ~/.local, as the README says: its menu entry
+#     is where desktops look, names the unpacked program on the user's PATH
+#     and its icon, and launched as a desktop launches it, starts the program.
 # The program runs on SDL's dummy video driver (no display needed) and is
 # ended with SIGTERM, which SDL turns into a close request: exit code 0.
 #
@@ -119,5 +122,61 @@ said=$(cd "$scratch/elsewhere" && ./brindlemox-capture --frames 420 --raw 2>&1 >
 [[ "$said" == "brindlemox-capture: cannot find the picture: "* ]] ||
   fail "the capture tool without its picture said \"$said\""
 
+# The archive unpacked where the README says, into ~/.local without its top
+# folder: its menu entry lies where desktops look for a user's entries
+# (~/.local/share/applications), names a program that the PATH Debian's
+# ~/.profile makes (~/.local/bin first) finds, and an icon in the user's
+# icon folder; started as a desktop starts it (gio launch, where there is
+# gio), it runs the unpacked program, which finds its picture.
+home=$scratch/home
+mkdir -p "$home/.local"
+tar -xzf "$scratch/package/$name.tar.gz" -C "$home/.local" --strip-components=1
+entry=$home/.local/share/applications/brindlemox.desktop
+user_path=$home/.local/bin:/usr/local/bin:/usr/bin:/bin
+if [ ! -f "$entry" ]; then
+  fail "unpacked into ~/.local, the archive puts no menu entry in ~/.local/share/applications"
+else
+  entry_value() { sed -n "/^\[Desktop Entry\]/,/^\[/{s/^$1=//p}" "$entry"; }
+  for key in Exec TryExec; do
+    program=$(entry_value "$key")
+    program=${program%% *}
+    found=$(PATH=$user_path command -v "$program" || true)
+    [ "$found" = "$home/.local/bin/brindlemox" ] ||
+      fail "the entry's $key \"$program\" is not the unpacked program on the user's PATH (found \"$found\")"
+  done
+  icon=$(entry_value Icon)
+  for size in 16 48 256; do
+    [ -f "$home/.local/share/icons/hicolor/${size}x$size/apps/$icon.png" ] ||
+      fail "the entry's icon \"$icon\" is not in ~/.local/share/icons/hicolor at ${size}x$size"
+  done
+  if command -v gio >/dev/null; then
+    env -i HOME="$home" PATH="$user_path" SDL_VIDEODRIVER=dummy XDG_DATA_HOME="$home/.local/share" \
+      gio launch "$entry" </dev/null >/dev/null 2>"$scratch/launched" ||
+      fail "gio launch failed: $(cat "$scratch/launched")"
+    # The program gio started, by the file it runs: this test's own copy.
+    pid=""
+    for _ in $(seq 200); do
+      for exe in /proc/[0-9]*/exe; do
+        [ "$(readlink "$exe" 2>/dev/null)" = "$home/.local/bin/brindlemox" ] || continue
+        pid=${exe#/proc/}
+        pid=${pid%/exe}
+      done
+      [ -n "$pid" ] && break
+      sleep 0.05
+    done
+    if [ -z "$pid" ]; then
+      fail "the menu entry, launched, started no $home/.local/bin/brindlemox"
+    else
+      sleep 1
+      [ -d "/proc/$pid" ] || fail "the program the menu entry started ended at once: $(cat "$scratch/launched")"
+      kill -TERM "$pid" 2>/dev/null
+      for _ in $(seq 100); do [ -d "/proc/$pid" ] || break; sleep 0.05; done
+      [ ! -d "/proc/$pid" ] || { kill -KILL "$pid"; fail "the launched program did not end on SIGTERM"; }
+      ! grep -q "cannot load picture" "$scratch/launched" ||
+        fail "the launched program did not find its picture: $(cat "$scratch/launched")"
+    fi
+  fi
+fi
+
 [ "$failures" -eq 0 ] || exit 1
-echo "the install and the package hold the program, and it finds its picture"
+echo "the install and the package hold the program, it finds its picture, and the archive's menu entry starts it from ~/.local"

@@ -13,10 +13,11 @@ canvas must hold exactly those pixels in that time.
 The tests watch the page the build makes for them, BUILD_WEB_DIR/page-test:
 the same page and program with their observer built in, which journals the
 stop, and their watch over the page, which counts the frames. It is served in
-three folders: "show" (as it is), "nopicture" (without pvn_quad.png) and
+five folders: "show" (as it is), "nopicture" (without pvn_quad.png),
 "nodevice" (a page whose canvas has handed its drawing to an OffscreenCanvas
 before the program starts, so that the program gets no 2D context and its
-device cannot be made). The page as shipped, BUILD_WEB_DIR itself, is served
+device cannot be made), "noscript" (without brindlemox.js) and "nomodule"
+(without brindlemox.wasm). The page as shipped, BUILD_WEB_DIR itself, is served
 in "shipped": it must show the show and keep no record for tests.
 
 BUNDLE_DIR is the web bundle's folder as a user unpacks it: it is served as
@@ -41,7 +42,7 @@ from selenium.webdriver.common.keys import Keys
 
 WIDTH, HEIGHT = 640, 480
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-PAGE_FILES = ("index.html", "brindlemox.js", "brindlemox.wasm", "pvn_quad.png")
+PAGE_FILES = ("index.html", "brindlemox.js", "brindlemox.wasm", "pvn_quad.png", "favicon.png")
 TITLE = re.compile(r"^Brindlemox :: (\d+) fps   $")
 STOP = ["WM_CLOSE", "device closed", "WM_DESTROY", "WM_QUIT 0", "ended 0"]
 
@@ -160,9 +161,12 @@ class PageTest(unittest.TestCase):
         cls.work = tempfile.mkdtemp(prefix="brindlemox-page.")
         served = os.path.join(cls.work, "served")
         test_page = os.path.join(cls.build_dir, "page-test")
+        without = lambda name: tuple(f for f in PAGE_FILES if f != name)
         for folder, origin, files in (("show", test_page, PAGE_FILES),
-                                      ("nopicture", test_page, PAGE_FILES[:3]),
+                                      ("nopicture", test_page, without("pvn_quad.png")),
                                       ("nodevice", test_page, PAGE_FILES),
+                                      ("noscript", test_page, without("brindlemox.js")),
+                                      ("nomodule", test_page, without("brindlemox.wasm")),
                                       ("shipped", cls.build_dir, PAGE_FILES)):
             os.makedirs(os.path.join(served, folder))
             for name in files:
@@ -170,7 +174,7 @@ class PageTest(unittest.TestCase):
         page = os.path.join(served, "nodevice", "index.html")
         with open(os.path.join(test_page, "index.html")) as f:
             html = f.read()
-        program = '<script src="brindlemox.js"></script>'
+        program = '<script src="brindlemox.js"'
         assert program in html
         os.remove(page)
         with open(page, "w") as f:
@@ -434,12 +438,17 @@ class PageTest(unittest.TestCase):
                          "frames were drawn after the end")
         self.assertIn("The show has ended", self.page("document.getElementById('status').textContent"))
 
-    def test_escape_ends_the_show_in_order(self):
+    def test_escape_ends_the_show_in_order_and_the_title_is_the_page_name_again(self):
         self.open("show")
         self.wait_for_frames(30)
+        self.wait_for("/ fps   $/.test(document.getElementById('title').textContent)",
+                      what="the frame rate in the title")
         ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
         self.assert_stopped_in_order(["WM_KEYDOWN 27"] + STOP)
         self.assertEqual(self.page("window.brindlemox.exitCode"), 0)
+        # No frame rate is given once nothing is drawn.
+        self.assertEqual(self.driver.title, "Brindlemox")
+        self.assertEqual(self.page("document.getElementById('title').textContent"), "Brindlemox")
 
     def test_close_button_ends_the_show_in_order(self):
         self.open("show")
@@ -472,6 +481,73 @@ class PageTest(unittest.TestCase):
         for name in ("journal", "framesPresented", "animationFrames", "firstFrameAt",
                      "lastFrameAt"):
             self.assertFalse(self.page(f"'{name}' in window.brindlemox"), name)
+
+    def test_holding_f_toggles_fullscreen_once(self):
+        self.open("show")
+        self.wait_for_frames(30)
+        self.page("(window.fullscreenChanges = 0, document.addEventListener("
+                  "'fullscreenchange', () => window.fullscreenChanges++), true)")
+        # A key held for about a second and a half: one press, then the
+        # keyboard's repeats, as the browser gets them, then the release.
+        key = {"key": "f", "code": "KeyF", "text": "f", "windowsVirtualKeyCode": 70}
+        self.driver.execute_cdp_cmd("Input.dispatchKeyEvent", {"type": "keyDown", **key})
+        for _ in range(45):
+            time.sleep(0.033)
+            self.driver.execute_cdp_cmd("Input.dispatchKeyEvent",
+                                        {"type": "keyDown", "autoRepeat": True, **key})
+        self.driver.execute_cdp_cmd("Input.dispatchKeyEvent", {"type": "keyUp", **key})
+        self.wait_for("document.fullscreenElement === document.getElementById('screen')",
+                      what="the canvas in fullscreen")
+        time.sleep(0.5)  # a change still on its way would come by now
+        self.assertEqual(self.page("window.fullscreenChanges"), 1)
+        self.assertEqual(self.page("document.fullscreenElement && document.fullscreenElement.id"),
+                         "screen")
+        # The next press is a fresh one: it leaves fullscreen.
+        ActionChains(self.driver).send_keys("f").perform()
+        self.wait_for("document.fullscreenElement === null", what="the end of fullscreen by F")
+        self.assertEqual(self.page("window.fullscreenChanges"), 2)
+        self.assertFalse(self.page("window.brindlemox.ended"))
+
+    def assert_cannot_load(self, folder, file):
+        """The page without FILE says, within 5 s, which file and what the
+        server answered, in the error line, and loads no further."""
+        self.open(folder)
+        said = self.wait_for("!document.getElementById('error').hidden && "
+                             "document.getElementById('error').textContent",
+                             seconds=5, what=f"the page to say it cannot load {file}")
+        self.assertEqual(said, f"Cannot load {file}: HTTP 404 File not found")
+        self.assertNotIn("Loading", self.page("document.getElementById('status').textContent"))
+        self.assertNotIn("ASSERTIONS", self.page("document.body.textContent"))
+        self.assertNotIn("assertions", self.page("document.body.textContent"))
+        self.assertTrue(self.page("document.getElementById('screen').hidden"))
+        self.assertEqual(self.driver.title, "Brindlemox")
+
+    def test_a_page_without_its_script_names_it_and_the_server_s_answer(self):
+        self.assert_cannot_load("noscript", "brindlemox.js")
+
+    def test_a_page_without_its_module_names_it_and_the_server_s_answer(self):
+        self.assert_cannot_load("nomodule", "brindlemox.wasm")
+        # The program never started: nothing journalled, nothing drawn.
+        self.assertEqual(self.page("window.brindlemox.framesPresented"), 0)
+        self.assertEqual(self.journal(), [])
+
+    def test_the_page_has_its_icon(self):
+        for folder, base in (("show", None), ("shipped", None), ("", self.bundle_base)):
+            if folder == "" and not base:
+                continue
+            with self.subTest(folder or "the bundle"):
+                self.open(folder, base)
+                icon = self.driver.execute_async_script("""
+                  const done = arguments[arguments.length - 1];
+                  const link = document.querySelector('link[rel~="icon"]');
+                  if (!link) return done(null);
+                  const image = new Image();
+                  image.onload = () => done({href: link.getAttribute('href'),
+                                             size: [image.naturalWidth, image.naturalHeight]});
+                  image.onerror = () => done({href: link.getAttribute('href'), size: null});
+                  image.src = link.href;
+                """)
+                self.assertEqual(icon, {"href": "favicon.png", "size": [32, 32]})
 
     def test_device_failure_shows_the_error_line_and_draws_nothing(self):
         self.open("nodevice")

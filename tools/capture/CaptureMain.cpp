@@ -9,6 +9,7 @@
 #endif
 
 #include <bit>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -22,9 +23,18 @@
 #include "tools/capture/CaptureDescribe.h"
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/CapturePicture.h"
+#include "tools/capture/InterruptCleanup.h"
 #include "tools/capture/PngFrameWriter.h"
 
 namespace {
+
+// Why standard output took no more: the reader closed its end of the pipe
+// (ffmpeg stopped, `| head -c` had enough), which is no fault of ours and
+// says so, or anything else.
+std::string StandardOutputError() {
+  if (errno == EPIPE) return "cannot write to standard output: the reader went away (broken pipe)";
+  return "cannot write to standard output";
+}
 
 // Memory order B, G, R, 0 per pixel, rows from the top: ffmpeg's bgr0. On a
 // little-endian machine a pixel 0x00RRGGBB lies in memory as exactly those
@@ -56,7 +66,7 @@ bool WriteRawFrame(const uint32_t* pixels, int width, int height, std::vector<ui
     }
   }
   if (std::fwrite(out, sizeof(uint32_t), count, stdout) == count) return true;
-  error = "cannot write to standard output";
+  error = StandardOutputError();
   return false;
 }
 
@@ -107,6 +117,8 @@ int main(int argc, char** argv) {
       return 2;
     }
   } else if (!options.outDir.empty()) {
+    // Stopped by a signal, the tool leaves no unfinished frame file.
+    InstallInterruptCleanup();
     std::error_code ec;
     std::filesystem::create_directories(options.outDir, ec);
     if (ec || !std::filesystem::is_directory(options.outDir)) {
@@ -147,7 +159,7 @@ int main(int argc, char** argv) {
   if (exitCode == 0 && pngWriter && !pngWriter->Finish(error)) exitCode = 1;
   if (exitCode == 0 && !describer.Finish(error)) exitCode = 1;
   if (exitCode == 0 && options.raw && std::fflush(stdout) != 0) {
-    error = "cannot write to standard output";
+    error = StandardOutputError();
     exitCode = 1;
   }
   if (exitCode != 0)

@@ -113,7 +113,6 @@ constexpr OptionRule kOptionRules[] = {
      }},
     {"--frames", true,
      [](std::string_view value, CaptureOptions& o, std::string& error) {
-       o.frames.clear();
        if (!ParseFrameList(value, o.frames))
          return Fail(error, "--frames must be a list like 1,15,960-970 of frames from 1");
        return true;
@@ -180,13 +179,18 @@ const char* CaptureUsage() {
          "  --version       show the version and exit\n"
          "\n"
          "Exit codes: 0 done, 1 no usable picture or an output could not be written,\n"
-         "2 a bad option or value.\n";
+         "2 a bad option or value; stopped by a signal, 128 + its number (the frame file\n"
+         "being written is removed).\n";
 }
 
 const char* CaptureVersion() { return "brindlemox-capture " BRINDLEMOX_VERSION "\n"; }
 
 bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
                          std::string& error) {
+  // These values may be given once, as --out and --picture may: a second
+  // one would silently win over the first.
+  constexpr std::string_view kOnce[] = {"--fps", "--seed", "--duration", "--frames"};
+  std::vector<std::string_view> given;
   for (int i = 1; i < argc; ++i) {
     const std::string_view name = argv[i];
     const OptionRule* rule = std::find_if(std::begin(kOptionRules), std::end(kOptionRules),
@@ -202,6 +206,13 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
         return false;
       }
       value = argv[++i];
+    }
+    if (std::find(std::begin(kOnce), std::end(kOnce), name) != std::end(kOnce)) {
+      if (std::find(given.begin(), given.end(), name) != given.end()) {
+        error = std::string(name) + " given twice";
+        return false;
+      }
+      given.push_back(name);
     }
     if (!rule->apply(value, options, error)) return false;
     // Help and the version are answered whatever else the line holds.

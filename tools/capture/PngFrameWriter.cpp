@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "tools/capture/InterruptCleanup.h"
 #include "tools/png/PngWriter.h"
 
 namespace {
@@ -14,20 +15,22 @@ namespace {
 // PATH.partial beside it first, which is renamed to PATH once complete (a
 // rename within a folder replaces the name in one step). On failure the
 // partial file is removed and PATH is left as it was, so that a disk that
-// fills up leaves no cut-short file that looks like a frame.
+// fills up leaves no cut-short file that looks like a frame. A signal that
+// stops the tool meanwhile removes the partial file too (InterruptCleanup.h).
 bool WriteWholeFileOrNothing(const std::string& path, const std::vector<unsigned char>& bytes,
                              std::string& reason) {
   const std::string partial = path + ".partial";
+  RemoveOnInterrupt(partial.c_str());
   std::error_code error;
-  if (!WriteWholeFile(partial.c_str(), bytes, reason)) {
-    std::filesystem::remove(partial, error);
-    return false;
+  bool written = WriteWholeFile(partial.c_str(), bytes, reason);
+  if (written) {
+    std::filesystem::rename(partial, path, error);
+    written = !error;
+    if (!written) reason = error.message();
   }
-  std::filesystem::rename(partial, path, error);
-  if (!error) return true;
-  reason = error.message();
-  std::filesystem::remove(partial, error);
-  return false;
+  if (!written) std::filesystem::remove(partial, error);
+  RemoveOnInterrupt(nullptr);
+  return written;
 }
 
 }  // namespace
@@ -41,11 +44,14 @@ std::string PngFramePath(const std::string& dir, uint64_t frame) {
 PngFrameWriter::PngFrameWriter(std::string dir, unsigned workers, size_t maxFramesHeld)
     : dir_(std::move(dir)), maxFramesHeld_(std::max<size_t>(1, maxFramesHeld)) {
   // A thread the system refuses leaves fewer workers; with none the caller's
-  // thread encodes, which is slower but writes the same files.
-  try {
-    for (unsigned i = 0; i < workers; ++i) workers_.emplace_back([this] { WorkerLoop(); });
-  } catch (const std::system_error&) {
-  }
+  // thread encodes, which is slower but writes the same files. The workers
+  // take no SIGINT or SIGTERM: those go to the thread that writes the files.
+  RunWithInterruptsBlocked([&] {
+    try {
+      for (unsigned i = 0; i < workers; ++i) workers_.emplace_back([this] { WorkerLoop(); });
+    } catch (const std::system_error&) {
+    }
+  });
 }
 
 PngFrameWriter::~PngFrameWriter() {
