@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/QelGFX.h"
+#include "shell/Timeline.h"
 #include "tests/ShellHarness.h"
 #include "tools/capture/Capture.h"
 
@@ -54,6 +55,13 @@ struct Section {
     const uint64_t step = FrameStep(fps);
     auto framesBefore = [step](uint64_t ms) { return (ms * 1000 + step - 1) / step; };
     return {step, framesBefore(startMs) + 1, framesBefore(endMs)};
+  }
+  // The section of EffectType's window on the timeline.
+  template <class EffectType>
+  static Section OfEffect(uint32_t fps) {
+    static_assert(SlotOf<EffectType>() >= 0, "the effect has no row in the timeline");
+    const TimelineEntry& entry = kTimeline[SlotOf<EffectType>()];
+    return Of(fps, entry.startMs, entry.endMs);
   }
   // The effect's own ms in frame k: its clock starts in the section's first frame.
   uint32_t OwnMs(uint64_t k) const {

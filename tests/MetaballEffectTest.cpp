@@ -9,6 +9,7 @@
 
 #include "effects/MetaballEffect.h"
 #include "tests/EffectTestSupport.h"
+#include "tests/MetaballReference.h"
 
 namespace {
 
@@ -142,7 +143,7 @@ TEST_F(MetaballEffectTest, TheSameOwnTimeGivesTheSameSurface) {
 }
 
 TEST(MetaballCapture, CapturedFramesMatchThePlainFormulaStretchedToTheScreen) {
-  const Section section = Section::Of(60, 26000, 0xFFFFFFFFu);
+  const Section section = Section::OfEffect<MetaballEffect>(60);
   const uint64_t first = section.first;
   const std::vector<uint64_t> wanted = {first, first + 1, first + 97, first + 240, first + 400};
   std::map<uint64_t, std::vector<uint32_t>> frames = CaptureScreens(wanted);

@@ -124,7 +124,7 @@ class TileZoomTest : public EffectFixture<TileZoomEffect> {
 
 // The tile zoom's frames at 60 frames a second: 1 to 480 (frame 481 is at
 // 8000 ms), its own clock starting in frame 1.
-const Section kSection = Section::Of(60, 0, 8000);
+const Section kSection = Section::OfEffect<TileZoomEffect>(60);
 
 struct CaptureResult {
   int exitCode = -1;
