@@ -12,7 +12,9 @@
 
 #include "effects/TileZoomEffect.h"
 #include "framework/DataFiles.h"
+#include "tests/HeadlessDevice.h"
 #include "tests/InstalledTree.h"
+#include "tests/PixelChecks.h"
 #include "tests/ShellHarness.h"
 #include "tools/png/PngWriter.h"
 
@@ -116,18 +118,19 @@ TEST(DataFiles, WithoutAProgramDirectoryOnlyTheWorkingDirectoryCounts) {
 TEST(DataFiles, TheTileZoomOfAnInstalledProgramLoadsThePictureFromTheShareFolder) {
   ShellHarness::Fresh();
   InstalledTree tree;
-  platform::headless::SetProgramDirectory(tree.ProgramDirectory());
   WritePicture(tree.Share() / kName, 0x123456);
 
   testing::internal::CaptureStderr();
-  QelGFX* device = new QelGFX(640, 480, 32, 2, 2);
-  auto* effect = new TileZoomEffect(device);
-  const std::string said = testing::internal::GetCapturedStderr();
-  const uint32_t* pixels = effect->picture->Pixels();
-  const bool allPicture =
-      std::all_of(pixels, pixels + 640 * 480, [](uint32_t p) { return p == 0x123456u; });
-  delete effect;
-  delete device;
+  bool allPicture = false;
+  std::string said;
+  {
+    HeadlessDevice headless;
+    platform::headless::SetProgramDirectory(tree.ProgramDirectory());
+    auto* effect = new TileZoomEffect(headless.device);
+    said = testing::internal::GetCapturedStderr();
+    allPicture = AllOneColour(effect->picture->Pixels(), 640 * 480, 0x123456u);
+    delete effect;
+  }
   ShellHarness::Fresh();
 
   EXPECT_TRUE(allPicture);

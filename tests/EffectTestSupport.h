@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/QelGFX.h"
 #include "shell/Timeline.h"
+#include "tests/HeadlessDevice.h"
 #include "tests/ShellHarness.h"
 #include "tools/capture/Capture.h"
 
@@ -20,19 +22,21 @@ class EffectFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     ShellHarness::Fresh();
-    device = new QelGFX(640, 480, 32, 2, 2);
-    backBuffer = device->backBuffer;
+    headless = std::make_unique<HeadlessDevice>();
+    device = headless->device;
     effect = new EffectType(device);
   }
   void TearDown() override {
-    delete effect;
-    delete device;
+    CloseDevice();
     ShellHarness::Fresh();
   }
 
-  // The counter at `ms` ms (1,000,000 ticks a second).
-  static void SetCounterMs(uint64_t ms) {
-    platform::headless::SetPerformanceCounter(static_cast<int64_t>(ms * 1000));
+  // The effect, then the device, destroyed now, as the shell's shut-down does.
+  void CloseDevice() {
+    delete effect;
+    effect = nullptr;
+    headless.reset();
+    device = nullptr;
   }
 
   std::vector<uint32_t> SurfaceWords() const {
@@ -40,6 +44,7 @@ class EffectFixture : public ::testing::Test {
     return std::vector<uint32_t>(p, p + effect->width * effect->height);
   }
 
+  std::unique_ptr<HeadlessDevice> headless;
   QelGFX* device = nullptr;
   EffectType* effect = nullptr;
 };

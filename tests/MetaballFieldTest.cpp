@@ -21,19 +21,10 @@ std::vector<uint32_t> RedRamp() {
   return palette;
 }
 
-struct Charges {
-  float x[3];
-  float y[3];
-};
+using Charges = MetaballCharges;
 
 // Charges where the effect puts them after `ms` of its own time.
-Charges EffectCharges(uint32_t ms) {
-  const double t = static_cast<float>(ms * static_cast<double>(0.001f));
-  return {{static_cast<float>(160 + 50 * std::cos(2 * t)), static_cast<float>(150 + 40 * std::sin(2 * t)),
-           static_cast<float>(180 + 30 * std::cos(t))},
-          {static_cast<float>(120 + 30 * std::cos(4 * t) + 35 * std::sin(2 * t)),
-           static_cast<float>(100 + 30 * std::cos(t)), static_cast<float>(100 + 30 * std::sin(2 * t))}};
-}
+Charges EffectCharges(uint32_t ms) { return MetaballChargesAt(ms); }
 
 std::vector<uint32_t> Draw(const Charges& c, const std::vector<uint32_t>& palette, int w, int h,
                            MetaballKernel kernel, int* exactPixels = nullptr) {

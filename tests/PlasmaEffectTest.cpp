@@ -67,10 +67,10 @@ class PlasmaEffectTest : public EffectFixture<PlasmaEffect> {
   // first, at counter 0, when the effect has not started yet).
   void RenderAt(uint32_t ms) {
     if (!effect->started) {
-      SetCounterMs(0);
+      SetVirtualClockMs(0);
       effect->Render();
     }
-    SetCounterMs(ms);
+    SetVirtualClockMs(ms);
     effect->Render();
   }
 

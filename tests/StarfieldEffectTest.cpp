@@ -182,7 +182,7 @@ TEST_F(StarfieldEffectTest, EachFrameMovesEveryStarATenthWhateverTheTime) {
   effect->stars[0] = Vec3{2.0f, -3.0f, 20.0f};
   float z = 20.0f;
   for (uint64_t ms : {0, 3, 4, 37, 1037}) {  // 300 fps, then 30, then a stall
-    SetCounterMs(ms);
+    SetVirtualClockMs(ms);
     effect->Render();
     z -= 0.1f;
     EXPECT_EQ(effect->stars[0].z, z);

@@ -10,6 +10,8 @@
 #include "effects/TileZoomEffect.h"
 #include "framework/PngFile.h"
 #include "tests/EffectTestSupport.h"
+#include "tests/PixelChecks.h"
+#include "tests/ScratchDirectory.h"
 #include "tools/picture/Picture.h"
 #include "tools/png/PngWriter.h"
 
@@ -91,32 +93,12 @@ Frame DecodedPicture640(const char* file) {
   return picture.pixels;
 }
 
-// A fresh temporary directory, made the working directory for the scope.
-class TempWorkingDirectory {
- public:
-  explicit TempWorkingDirectory(const std::string& name)
-      : saved(fs::current_path()), dir(fs::temp_directory_path() / ("brindlemox-" + name)) {
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    fs::current_path(dir);
-  }
-  ~TempWorkingDirectory() {
-    fs::current_path(saved);
-    fs::remove_all(dir);
-  }
-  TempWorkingDirectory(const TempWorkingDirectory&) = delete;
-  TempWorkingDirectory& operator=(const TempWorkingDirectory&) = delete;
-
-  const fs::path saved;
-  const fs::path dir;
-};
-
 // One tile zoom on a headless device, driven frame by frame.
 class TileZoomTest : public EffectFixture<TileZoomEffect> {
  protected:
   // Draws one frame with the counter at `ms` ms.
   const uint32_t* RenderAt(uint64_t ms) {
-    SetCounterMs(ms);
+    SetVirtualClockMs(ms);
     effect->Render();
     return backBuffer->Pixels();
   }
@@ -153,11 +135,7 @@ CaptureResult CaptureFrames(uint32_t fps, uint64_t lastFrame,
   return result;
 }
 
-bool AllBlack(const uint32_t* pixels) {
-  for (int i = 0; i < kW * kH; ++i)
-    if (pixels[i] != 0) return false;
-  return true;
-}
+bool AllBlack(const uint32_t* pixels) { return AllOneColour(pixels, kW * kH, 0); }
 
 }  // namespace
 
@@ -281,10 +259,7 @@ TEST_F(TileZoomTest, ATileIsCopiedAgainOnlyWhenItsRectangleChanges) {
 TEST_F(TileZoomTest, EachSurfaceIsPageLockedOnceAndReleasedOnceAtShutDown) {
   RenderAt(0);
   RenderAt(3000);
-  delete effect;
-  effect = nullptr;
-  delete device;
-  device = nullptr;
+  CloseDevice();
   const SurfaceLedger& ledger = Ledger();
   ASSERT_EQ(ledger.surfaces.size(), 3u);  // back buffer, work surface, picture
   for (size_t id = 0; id < ledger.surfaces.size(); ++id) {
@@ -301,7 +276,7 @@ TEST_F(TileZoomTest, EachSurfaceIsPageLockedOnceAndReleasedOnceAtShutDown) {
 }
 
 TEST_F(TileZoomTest, APictureOfAnotherSizeIsStretchedToTheWholeScreen) {
-  TempWorkingDirectory cwd("tilezoom-odd-size");
+  ScratchWorkingDirectory cwd;
   Frame small(320 * 240);
   for (int y = 0; y < 240; ++y)
     for (int x = 0; x < 320; ++x)
@@ -370,7 +345,7 @@ TEST(TileZoomBadPicture, AMissingOrCorruptFileGivesBlackTilesAndTheShowRunsOn) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempWorkingDirectory cwd(std::string("tilezoom-") + c.name);
+    ScratchWorkingDirectory cwd(c.name);
     if (!c.bytes.empty()) {
       std::ofstream("pvn_quad.png", std::ios::binary)
           .write(c.bytes.data(), static_cast<std::streamsize>(c.bytes.size()));

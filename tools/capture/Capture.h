@@ -14,7 +14,38 @@
 #include <functional>
 #include <string>
 
+#include "platform/Platform.h"
+#include "platform/headless/HeadlessControl.h"
 #include "tools/capture/CaptureOptions.h"
+
+// The virtual clock that the capture tool, the tests and the benchmarks run
+// the show on: the headless performance counter at 1,000,000 ticks a second
+// (the headless backend's own rate), set to `ms` milliseconds.
+inline void SetVirtualClockMs(uint64_t ms) {
+  platform::headless::SetPerformanceCounter(static_cast<int64_t>(ms * 1000));
+}
+
+// How DriveShow plays the program. Before frame k (from 1) the counter is set
+// to counterOfFrame(k); after `frames` frames, or as soon as stopEarly says
+// so, the driver gives finalMessage once, as the user would.
+struct ShowDriver {
+  uint64_t frames = 0;
+  std::function<int64_t(uint64_t frame)> counterOfFrame;
+  uint32_t finalMessage = platform::WM_CLOSE;
+  uintptr_t finalWParam = 0;
+  std::function<bool()> stopEarly;
+  // More idle polls than this (0: no limit) and the driver gives WM_CLOSE, so
+  // that a shell that stops drawing cannot hang its driver.
+  uint64_t maxPolls = 0;
+  // When given, runs once after each frame drawn (and once before the
+  // first), with the queue empty, before the clock is set for the next.
+  std::function<void(uint64_t drawn)> betweenFrames;
+};
+
+// Runs the program's entry point on the headless backend, as it is (the
+// caller resets and sets up the backend), driven by `driver`; returns the
+// entry point's exit code.
+int DriveShow(const ShowDriver& driver);
 
 // Receives the frames to write: frame number, 640x480 pixels 0x00RRGGBB.
 // Returns false (with the reason) when the frame could not be written.
