@@ -18,13 +18,8 @@
 # Usage: linux-install-test.sh CMAKE CPACK BUILD_DIR PACKAGE_NAME SOURCE_DIR
 set -euo pipefail
 cmake=$1 cpack=$2 build=$3 name=$4 source=$5
-scratch=$(mktemp -d /tmp/brindlemox-install.XXXXXX)
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/checks.sh"
+start_checks install
 
 files_under() { (cd "$1" && find . -type f -o -type l | sed 's|^\./||' | sort); }
 expected=$(sort <<'FILES'
@@ -119,5 +114,5 @@ said=$(cd "$scratch/elsewhere" && ./brindlemox-capture --frames 420 --raw 2>&1 >
 [[ "$said" == "brindlemox-capture: cannot find the picture: "* ]] ||
   fail "the capture tool without its picture said \"$said\""
 
-[ "$failures" -eq 0 ] || exit 1
+end_checks
 echo "the install and the package hold the program, and it finds its picture"
