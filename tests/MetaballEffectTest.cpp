@@ -141,7 +141,9 @@ TEST_F(MetaballEffectTest, TheSameOwnTimeGivesTheSameSurface) {
 TEST(MetaballCapture, CapturedFramesMatchThePlainFormulaStretchedToTheScreen) {
   const Section section = Section::OfEffect<MetaballEffect>(60);
   const uint64_t first = section.first;
-  const std::vector<uint64_t> wanted = {first, first + 1, first + 97, first + 240, first + 400};
+  std::vector<uint64_t> wanted;
+  for (uint64_t k : {first, first + 1, first + 97, first + 240, first + 400})
+    if (k <= section.last) wanted.push_back(k);
   std::map<uint64_t, std::vector<uint32_t>> frames = CaptureScreens(wanted);
   ASSERT_EQ(frames.size(), wanted.size());
 
