@@ -1,29 +1,15 @@
-// A device on the headless backend for benchmarks, with the shell's back
-// buffer set as the effects expect it.
+// The benchmarks' device (tests/HeadlessDevice.h), and their clock for a
+// steady show: SetVirtualClockMs (tools/capture/Capture.h) sets it for one
+// moment.
 #pragma once
 
-#include "framework/Effect.h"
-#include "framework/QelGFX.h"
+#include <cstdint>
+
 #include "platform/headless/HeadlessControl.h"
+#include "tests/HeadlessDevice.h"
+#include "tools/capture/Capture.h"
 
-struct BenchDevice {
-  BenchDevice() {
-    platform::headless::Reset();
-    device = new QelGFX(640, 480, 32, 2, 2);
-    backBuffer = device->backBuffer;
-  }
-  ~BenchDevice() {
-    delete device;
-    backBuffer = nullptr;
-  }
-  BenchDevice(const BenchDevice&) = delete;
-  BenchDevice& operator=(const BenchDevice&) = delete;
-
-  // Sets the virtual counter (1,000,000 ticks a second) to a time in ms.
-  static void SetClockMs(uint64_t ms) {
-    platform::headless::SetPerformanceCounter(static_cast<int64_t>(ms * 1000));
-  }
-
+struct BenchDevice : HeadlessDevice {
   // The clock of frame `frame` of a show playing at 60 frames a second from
   // `ms` on, going round the same second again and again: the pictures
   // change from frame to frame as they do on screen, within one stretch of
@@ -32,6 +18,4 @@ struct BenchDevice {
     const uint64_t microseconds = ms * 1000 + (frame % 60) * 1000000 / 60;
     platform::headless::SetPerformanceCounter(static_cast<int64_t>(microseconds));
   }
-
-  QelGFX* device = nullptr;
 };

@@ -38,7 +38,7 @@ static void BM_FrameLoop(benchmark::State& state) {
   }
   shell.runState = Running;
 
-  BenchDevice::SetClockMs(WindowStartOf(ms));
+  SetVirtualClockMs(WindowStartOf(ms));
   FrameLoop();  // the effect's first frame starts its own clock
   // Past the starfield's first mass respawn and the first generation's
   // deaths (328 frames at most); harmless for the other effects.

@@ -8,9 +8,9 @@
 static void BM_Metaballs(benchmark::State& state) {
   BenchDevice bench;
   MetaballEffect effect(bench.device);
-  BenchDevice::SetClockMs(0);
+  SetVirtualClockMs(0);
   effect.Render();  // starts the effect's own clock
-  BenchDevice::SetClockMs(2500);
+  SetVirtualClockMs(2500);
   for (auto _ : state) {
     effect.Render();
     benchmark::ClobberMemory();

@@ -19,9 +19,9 @@ static void BM_MetaballField(benchmark::State& state) {
   }
   BenchDevice bench;
   MetaballEffect effect(bench.device);
-  BenchDevice::SetClockMs(0);
+  SetVirtualClockMs(0);
   effect.Render();  // starts the effect's own clock
-  BenchDevice::SetClockMs(2500);
+  SetVirtualClockMs(2500);
   effect.Render();  // places the charges
   std::vector<uint32_t> out(320 * 240);
   int exact = 0;

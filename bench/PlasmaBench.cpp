@@ -8,9 +8,9 @@
 static void BM_Plasma(benchmark::State& state) {
   BenchDevice bench;
   PlasmaEffect plasma(bench.device);
-  BenchDevice::SetClockMs(0);
+  SetVirtualClockMs(0);
   plasma.Render();  // starts the effect's clock
-  BenchDevice::SetClockMs(4321);
+  SetVirtualClockMs(4321);
   for (auto _ : state) {
     plasma.Render();
     benchmark::ClobberMemory();

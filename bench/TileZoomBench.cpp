@@ -11,7 +11,7 @@
 static void BM_TileZoom(benchmark::State& state) {
   BenchDevice bench;
   TileZoomEffect effect(bench.device);
-  BenchDevice::SetClockMs(0);
+  SetVirtualClockMs(0);
   effect.Render();  // starts the effect's own clock at 0
   const uint64_t ms = static_cast<uint64_t>(state.range(0));
   uint64_t frame = 0;

@@ -38,7 +38,7 @@
 // apart), and the 320x240 surface is stretched 2x over the 640x480 screen.
 //
 // The field is evaluated by DrawMetaballField (MetaballField.cpp): the same
-// pixels as MetaballIndex(MetaballField(...)) for each pixel, but decided in
+// pixels as the field's definition (MetaballField.h) for each pixel, but decided in
 // float vectors with a proven error bound wherever that suffices, and with the
 // exact double arithmetic everywhere else.
 #include "effects/MetaballEffect.h"
@@ -53,6 +53,8 @@ namespace {
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 constexpr float kMsToSeconds = 0.001f;
+static_assert(kWidth <= kMetaballMaxWidth && kHeight <= kMetaballMaxHeight,
+              "the field's kernels draw surfaces up to that size");
 
 }  // namespace
 

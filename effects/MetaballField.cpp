@@ -72,17 +72,6 @@
 #include <wasm_simd128.h>
 #endif
 
-double MetaballField(const float* chargeX, const float* chargeY, int x, int y) {
-  double sum = 0.0;
-  for (int k = 0; k < kMetaballCharges; ++k) {
-    const double dx = static_cast<double>(chargeX[k]) - x;
-    const double dy = static_cast<double>(chargeY[k]) - y;
-    const double d2 = dx * dx + dy * dy;
-    sum += d2 == 0.0 ? 1.0 : 1.0 / d2;
-  }
-  return sum;
-}
-
 int MetaballIndex(double field) {
   const double v = field * static_cast<double>(kMetaballStrength);
   // Written so that NaN also saturates.
@@ -185,7 +174,6 @@ struct WasmLanes {
 
 bool MetaballKernelAvailable(MetaballKernel kernel) {
   switch (kernel) {
-    case MetaballKernel::Plain:
     case MetaballKernel::Exact:
       return true;
     case MetaballKernel::Sse2:
@@ -209,15 +197,8 @@ MetaballKernel FastestMetaballKernel() {
 
 int DrawMetaballField(const float* chargeX, const float* chargeY, const uint32_t* palette,
                       uint32_t* out, int width, int height, MetaballKernel kernel) {
-  if (kernel == MetaballKernel::Plain) {
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x)
-        *out++ = palette[MetaballIndex(MetaballField(chargeX, chargeY, x, y))];
-    return 0;
-  }
-  if (width > kMetaballMaxWidth || height > kMetaballMaxHeight)
-    return DrawMetaballField(chargeX, chargeY, palette, out, width, height,
-                             MetaballKernel::Plain);
+  if (width < 0 || height < 0 || width > kMetaballMaxWidth || height > kMetaballMaxHeight)
+    return -1;
   MetaballSquares squares;
   FillSquares(chargeX, chargeY, width, height, squares);
   if (!MetaballKernelAvailable(kernel) || !ChargesNearby(chargeX, chargeY))

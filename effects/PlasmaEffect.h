@@ -1,4 +1,4 @@
-// The third effect: a four-wave sine plasma on a 160x120 surface, coloured
+// The plasma: a four-wave sine plasma on a 160x120 surface, coloured
 // through a red-blue palette that rotates about one entry every 10 ms and
 // enlarged over the whole screen.
 #pragma once

@@ -62,7 +62,7 @@ void StarfieldEffect::DescribePoint(int x, int y, Description& out) const {
   int bestRow = 0;
   for (int32_t i = 0; i < starCount; ++i) {
     uint32_t offset = 0;
-    if (!StarOnSurface(projected[i], width, height, offset)) continue;
+    if (!StarPixel(projected[i], width, height, offset)) continue;
     const int column = static_cast<int>(offset % static_cast<uint32_t>(width));
     const int row = static_cast<int>(offset / static_cast<uint32_t>(width));
     const int dx = column - x;

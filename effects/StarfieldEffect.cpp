@@ -47,7 +47,7 @@
 // The surface is black but for at most 1700 points, the ones drawn last
 // frame: erasing those is the clear, without writing 300,000 black pixels.
 // The offsets of the drawn points are kept for that; before the first frame,
-// or when points were drawn past the record, the whole surface is cleared.
+// the whole surface is cleared.
 #include "effects/StarfieldEffect.h"
 
 #include <cmath>
@@ -94,6 +94,18 @@ inline float Pick(bool first, float a, float b) {
 
 }  // namespace
 
+// NaN fails each of the four comparisons, joined without a jump; only
+// coordinates that passed are truncated.
+bool StarPixel(const Vec3& p, int32_t width, int32_t height, uint32_t& offset) {
+  const bool inside = (p.x >= 0.0f) & (p.x < static_cast<float>(width)) & (p.y >= 0.0f) &
+                      (p.y < static_cast<float>(height));
+  const int32_t column = FloatToInt(inside ? p.x : 0.0f);
+  const int32_t row = FloatToInt(inside ? p.y : 0.0f);
+  offset = static_cast<uint32_t>(row) * static_cast<uint32_t>(width) +
+           static_cast<uint32_t>(column);
+  return inside;
+}
+
 float RandomSpread(float x) {
   const int32_t n = FloatToInt(static_cast<double>(x) * 1000.0);
   const uint32_t r = NextRandom();
@@ -128,20 +140,6 @@ StarfieldEffect::~StarfieldEffect() {
   delete[] projected;
   delete[] plotted;
   delete[] respawning;
-}
-
-void StarfieldEffect::Project(Vec3& p) const {
-  LensFor(focal, width, height).Project(p);
-}
-
-void StarfieldEffect::PlotStar(const Vec3& p) {
-  uint32_t offset = 0;
-  if (!StarOnSurface(p, width, height, offset) || device->lockedPixels == nullptr) return;
-  reinterpret_cast<uint32_t*>(device->lockedPixels)[offset] = kWhite;
-  if (plottedCount < starCount)
-    plotted[plottedCount++] = offset;
-  else
-    eraseAll = true;
 }
 
 void StarfieldEffect::Render() {
@@ -202,7 +200,7 @@ void StarfieldEffect::Render() {
   int32_t drawn = 0;
   for (int32_t i = 0; i < count; ++i) {
     uint32_t offset = 0;
-    const bool inside = StarOnSurface(screen[i], width, height, offset);
+    const bool inside = StarPixel(screen[i], width, height, offset);
     points[drawn] = offset;
     drawn += inside ? 1 : 0;
   }

@@ -13,19 +13,10 @@
 // the shared generator (0 to 32767). x must be at least 0.001 so that n >= 1.
 float RandomSpread(float x);
 
-// Whether the projected point p lies on a width x height surface, compared
-// as floats (NaN fails each of the four comparisons, joined without a jump),
-// and if so its pixel's offset from the first; only coordinates that passed
-// are truncated. The one test of whether a star is drawn, and where.
-inline bool StarOnSurface(const Vec3& p, int32_t width, int32_t height, uint32_t& offset) {
-  const bool inside = (p.x >= 0.0f) & (p.x < static_cast<float>(width)) & (p.y >= 0.0f) &
-                      (p.y < static_cast<float>(height));
-  const int32_t column = FloatToInt(inside ? p.x : 0.0f);
-  const int32_t row = FloatToInt(inside ? p.y : 0.0f);
-  offset = static_cast<uint32_t>(row) * static_cast<uint32_t>(width) +
-           static_cast<uint32_t>(column);
-  return inside;
-}
+// Whether the projected point p lies on a width x height surface, compared as
+// floats (NaN and infinities fail), and if so the offset of its pixel from
+// the first: row * width + column, each truncated.
+bool StarPixel(const Vec3& p, int32_t width, int32_t height, uint32_t& offset);
 
 class StarfieldEffect : public Effect {
  public:
@@ -40,14 +31,6 @@ class StarfieldEffect : public Effect {
   void Describe(Description& out) const override;
   void DescribePoint(int x, int y, Description& out) const override;
 
-  // World point to screen point in place: x and y become pixels, z stays the
-  // depth. A depth of 0 gives infinite or NaN coordinates.
-  void Project(Vec3& p) const;
-
-  // Draws a projected star in white when it lies on the surface, and notes
-  // the pixel for the next frame to erase. The surface must be locked.
-  void PlotStar(const Vec3& p);
-
   int32_t starCount;
   Vec3* stars;      // world positions
   Vec3* projected;  // this frame's screen positions (z: depth)
@@ -56,9 +39,9 @@ class StarfieldEffect : public Effect {
   float focal;      // pixels
 
   // The pixels drawn white since the surface was last all black, as offsets
-  // from its first pixel: room for starCount. When more were drawn than
-  // that, or the surface may hold anything else (before the first frame),
-  // eraseAll is set and the next frame clears the whole surface.
+  // from its first pixel: room for starCount, one a star at the most. While
+  // the surface may hold anything else (before the first frame) eraseAll is
+  // set and the next frame clears the whole surface.
   uint32_t* plotted;
   int32_t plottedCount;
   bool eraseAll;

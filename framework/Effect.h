@@ -7,6 +7,9 @@
 //      then the clock is read, giving the effect's own time in ms.
 //   2. draw into `surface`;
 //   3. PresentSurface(): copy all of `surface` over the shell's back buffer.
+// Without a surface (the device could not make one) the starfield and the
+// plasma return before the copy, and the back buffer stays as the shell
+// cleared it; the others still call PresentSurface, which has nothing to copy.
 // Because Start only runs in the first Render, an effect's time counts from
 // the first frame of its own window, not from the start of the show.
 #pragma once

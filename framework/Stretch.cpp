@@ -337,24 +337,3 @@ void StretchCopy(PixelView dst, const RECT& dstRect, const PixelView& src,
     previousSourceRow = sy;
   }
 }
-
-void StretchCopySimple(PixelView dst, const RECT& dstRect, const PixelView& src,
-                       const RECT& srcRect) {
-  if (!RectFitsSurface(dstRect, dst.width, dst.height) ||
-      !RectFitsSurface(srcRect, src.width, src.height))
-    return;
-  const int dw = dstRect.right - dstRect.left;
-  const int dh = dstRect.bottom - dstRect.top;
-  const int sw = srcRect.right - srcRect.left;
-  const int sh = srcRect.bottom - srcRect.top;
-  for (int j = 0; j < dh; ++j) {
-    const int sy = srcRect.top + StretchSource(j, sh, dh);
-    for (int i = 0; i < dw; ++i) {
-      const int sx = srcRect.left + StretchSource(i, sw, dw);
-      dst.pixels[static_cast<size_t>(dstRect.top + j) * static_cast<size_t>(dst.width) +
-                 static_cast<size_t>(dstRect.left + i)] =
-          src.pixels[static_cast<size_t>(sy) * static_cast<size_t>(src.width) +
-                     static_cast<size_t>(sx)];
-    }
-  }
-}

@@ -95,12 +95,6 @@ void StretchCopy(PixelView dst, const RECT& dstRect, const PixelView& src,
                  const RECT& srcRect, std::vector<uint32_t>& scratch,
                  StretchGather gather = FastestStretchGather());
 
-// The same copy written plainly: every destination pixel reads the source
-// pixel the rule names. Kept as the definition the fast copy is tested
-// against.
-void StretchCopySimple(PixelView dst, const RECT& dstRect, const PixelView& src,
-                       const RECT& srcRect);
-
 // out[i] = in[i / factor] for i < count * factor: each of `count` pixels
 // repeated `factor` times (factor >= 1).
 void RepeatPixels(uint32_t* out, const uint32_t* in, int count, int factor);

@@ -10,13 +10,11 @@ Surface::Surface(int w, int h)
       pixels(new uint32_t[static_cast<size_t>(w) * static_cast<size_t>(h)]()) {}
 
 int Surface::PageLock(uint32_t) {
-  ++pageLockDepth;
   if (platform::observer != nullptr) platform::observer->SurfacePageLocked(*this);
   return 0;
 }
 
 int Surface::PageUnlock(uint32_t) {
-  if (pageLockDepth > 0) --pageLockDepth;
   if (platform::observer != nullptr) platform::observer->SurfacePageUnlocked(*this);
   return 0;
 }

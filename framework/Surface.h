@@ -28,8 +28,8 @@ class QELGFX_API Surface {
  public:
   Surface(int width, int height);
 
-  // Pins the surface in memory (a no-op here: the memory never moves); flags
-  // are 0. Page locks nest.
+  // Pins the surface in memory and lets it go; flags are 0. Here the memory
+  // never moves, so both only tell the observer (the tests count them).
   int PageLock(uint32_t flags);
   int PageUnlock(uint32_t flags);
 
@@ -65,7 +65,6 @@ class QELGFX_API Surface {
     changes.ChangedWhole();
     return pixels.get();
   }
-  bool IsPageLocked() const { return pageLockDepth > 0; }
 
   const ChangedAreas& Changes() const { return changes; }
   // Records that every pixel now equals `source`'s, as it is now.
@@ -90,7 +89,6 @@ class QELGFX_API Surface {
 
   int width;
   int height;
-  int pageLockDepth = 0;
   uint64_t id;
   std::unique_ptr<uint32_t[]> pixels;
   // A clear not yet written (mutable: reading the pixels carries it out).

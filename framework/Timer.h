@@ -5,7 +5,8 @@
 
 class Timer {
  public:
-  // Reads the counter frequency. The counts are not set: Reset before reading.
+  // Reads the counter frequency; both counts start at 0, so a Timer read
+  // before its first Reset counts from the counter's zero.
   Timer();
 
   // Starts counting from now.

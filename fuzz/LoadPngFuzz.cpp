@@ -21,12 +21,13 @@
 #include <vector>
 
 #include "framework/QelGFX.h"
-#include "platform/headless/HeadlessControl.h"
+#include "tests/HeadlessDevice.h"
 #include "tools/pngforge/PngForge.h"
 
 namespace {
 
 struct Fixture {
+  HeadlessDevice* headless = nullptr;  // kept for the whole run
   QelGFX* device = nullptr;
   Surface* surface = nullptr;
   int fd = -1;
@@ -67,8 +68,8 @@ void Load(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   Fixture& f = TheFixture();
-  platform::headless::Reset();
-  f.device = new QelGFX(640, 480, 32, 2, 2);
+  f.headless = new HeadlessDevice();
+  f.device = f.headless->device;
   if (f.device->CreateSurface(640, 480, &f.surface) != 0) Fail("cannot create the surface");
   f.fd = memfd_create("brindlemox-fuzz-png", 0);
   if (f.fd < 0) Fail("cannot create the memory file");

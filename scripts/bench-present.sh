@@ -113,9 +113,7 @@ floor=$(((first + second) / 2))
 for i in "${!programs[@]}"; do report "${programs[$i]}/brindlemox" "$floor" "$work/titles-$i"; done
 
 echo "--- fullscreen ($fullscreen_size screen, openbox)"
-kill "$xvfb_pid"
-wait "$xvfb_pid" 2>/dev/null || true
-rm -f "$work/display"
+stop_display "$work"
 start_xvfb "$work" 24 "$fullscreen_size" || fail "Xvfb did not start at $fullscreen_size"
 start_window_manager "$work" || fail "the window manager did not start"
 first=$(present_only --fullscreen)

@@ -61,3 +61,9 @@ stage_messages() {
     exit 1
   }
 }
+
+# project_version BUILD: the project's version as CMake configured it in the
+# build folder BUILD (empty when BUILD is not configured).
+project_version() {
+  sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt" 2>/dev/null
+}

@@ -8,10 +8,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 
-stages=(test-native.sh)
-for optional in test-sanitizers.sh test-fuzz.sh test-windows.sh test-web.sh test-packages.sh; do
-  [ -f "scripts/$optional" ] && stages+=("$optional")
-done
+stages=(test-native.sh test-sanitizers.sh test-fuzz.sh test-windows.sh test-web.sh test-packages.sh)
 
 # Shared by the stages: what this run has done (the package lists updated,
 # the architectures added) and what it skipped.

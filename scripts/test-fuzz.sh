@@ -16,17 +16,12 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 
-started=$SECONDS
+stage_messages fuzz
 seconds=${FUZZ_SECONDS:-75}
 build=build-fuzz
 regressions=tests/png-regressions
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-
-fail() {
-  echo "test-fuzz: FAILED after $((SECONDS - started)) s: $*"
-  exit 1
-}
 
 ensure_packages "${BUILD_PACKAGES[@]}" clang libclang-rt-14-dev ninja-build ||
   fail "cannot install the build's packages"
@@ -54,7 +49,7 @@ else
 fi
 echo "$spng_kind"
 
-echo "== configure and build ($build)"
+step "configure and build ($build)"
 cmake --preset fuzz -DBRINDLEMOX_FUZZ_SPNG_SOURCE="${spng_source:+$(realpath "$spng_source")}" \
   >"$scratch/configure.log" 2>&1 || { cat "$scratch/configure.log"; fail "configure"; }
 cmake --build --preset fuzz -j"$(nproc)" 2>&1 | tee "$scratch/build.log" | lines_matching '^\[[0-9]+/[0-9]+\]'
@@ -69,7 +64,7 @@ options=(-close_fd_mask=2 -rss_limit_mb=2048 -malloc_limit_mb=512 -timeout=20
 
 mkdir -p "$regressions"
 before=$(ls "$regressions" | wc -l)
-echo "== fuzzing for $seconds s from fuzz/corpus ($(ls fuzz/corpus | wc -l) files)"
+step "fuzzing for $seconds s from fuzz/corpus ($(ls fuzz/corpus | wc -l) files)"
 "$build/brindlemox-fuzz-png" "$scratch" fuzz/corpus "${options[@]}" -max_total_time="$seconds" \
   -artifact_prefix="$regressions/" >"$scratch/fuzz.log" 2>&1
 fuzz_rc=$?
@@ -84,7 +79,7 @@ if [ "$fuzz_rc" -ne 0 ] || [ "$crashes" -ne 0 ]; then
   fail "the fuzzer stopped with $fuzz_rc; the input is in $regressions/ - commit it with the fix"
 fi
 
-echo "== replaying the corpus and the regressions"
+step "replaying the corpus and the regressions"
 inputs=(fuzz/corpus/*)
 for file in "$regressions"/*; do
   [ -f "$file" ] && [ "$(basename "$file")" != README ] && inputs+=("$file")
@@ -94,4 +89,4 @@ done
 replayed=$(grep -c "^Executed " "$scratch/replay.log")
 [ "$replayed" -eq ${#inputs[@]} ] || fail "replayed $replayed of ${#inputs[@]} inputs"
 
-echo "test-fuzz: PASSED: ${executions:-?} executions in $seconds s, 0 crashes, $replayed inputs replayed; $spng_kind; $((SECONDS - started)) s"
+step "passed: ${executions:-?} executions in $seconds s, 0 crashes, $replayed inputs replayed; $spng_kind"

@@ -6,10 +6,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 report_unexpected_failures native
-ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-cmake --preset linux
-cmake --build --preset linux -j"$(nproc)"
+stage_messages native
+
+step "packages"
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" || fail "cannot install the build's packages"
+step "configure and build (build/)"
+cmake --preset linux || fail "configure"
+cmake --build --preset linux -j"$(nproc)" || fail "build"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-ctest --preset linux -j"$(nproc)" | tee "$log"
+step "test suite"
+ctest --preset linux -j"$(nproc)" | tee "$log" ||
+  fail "test suite: $(grep -E 'tests passed' "$log" | tail -1)"
 report_skipped_tests "Linux suite" "$log"
+step "passed: $(grep -E 'tests passed' "$log" | tail -1)"

@@ -71,7 +71,7 @@ dpkg_waiting() {
 restore() {
   set +e
   [ -n "$demo_pid" ] && kill -KILL "$demo_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  stop_display "$work"
   if [ -n "$installed_by_us" ] && [ -n "$(package_state)" ] &&
      [ "$(package_state)" != not-installed ]; then
     echo "packages: removing the brindlemox package"
@@ -92,7 +92,7 @@ step "building the packages (the linux preset's package target)"
 cmake --preset linux >/dev/null || fail "cmake --preset linux"
 cmake --build --preset linux -j2 --target package >"$work/package.log" 2>&1 ||
   { tail -30 "$work/package.log"; fail "cmake --build --preset linux --target package"; }
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
+version=$(project_version build)
 tarball=Brindlemox-$version-Linux-$(uname -m).tar.gz
 deb=brindlemox_${version}-1_$(dpkg --print-architecture).deb
 for package in "$tarball" "$deb"; do
@@ -196,8 +196,7 @@ demo_pid=""
 exit_code=$escape_exit_code
 [ "$exit_code" -eq 0 ] || fail "the program ended with exit code $exit_code ($(cat "$work/program.err"))"
 [ ! -s "$work/program.err" ] || fail "the program said: $(cat "$work/program.err")"
-kill "$xvfb_pid" && wait "$xvfb_pid" 2>/dev/null
-xvfb_pid=""
+stop_display "$work"
 
 step "the installed capture tool"
 said=$(/usr/bin/brindlemox-capture --version) || fail "brindlemox-capture --version failed"

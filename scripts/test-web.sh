@@ -31,6 +31,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
+source scripts/frames.sh
 report_unexpected_failures web
 
 stage_messages web
@@ -74,31 +75,15 @@ $found"
 
 step "web frames against Linux frames"
 compare_captures() {  # FPS SEED
-  local label="$1 fps, seed $2"
-  local capture=(--fps "$1" --seed "$2" --duration 36000 --raw)
-  rm -f "$work/linux.raw" "$work/web.raw"
-  mkfifo "$work/linux.raw" "$work/web.raw"
-  (cd build && exec ./brindlemox-capture "${capture[@]}" >"$work/linux.raw") &
-  local linux_pid=$!
-  (cd build-web && exec node brindlemox-capture.js "${capture[@]}" >"$work/web.raw") &
-  local web_pid=$!
-  pids=("$linux_pid" "$web_pid")
-  local compared=0 linux_result=0 web_result=0
-  "$PYTHON" scripts/compare-frames.py --label "$label" "$work/linux.raw" "$work/web.raw" |
-    sed -u "s/^/$label: /" || compared=$?
-  wait "$linux_pid" || linux_result=$?
-  wait "$web_pid" || web_result=$?
-  pids=()
-  [ "$compared" -eq 0 ] || fail "$label: the web frames differ from the Linux frames"
-  [ "$linux_result" -eq 0 ] || fail "$label: the Linux capture failed"
-  [ "$web_result" -eq 0 ] || fail "$label: the web capture failed"
+  compare_with_linux "$work" "$1" "$2" web "cd build-web && exec node brindlemox-capture.js" ||
+    fail "$1 fps, seed $2: the web frames differ from the Linux frames, or a capture failed"
 }
 for seed in 1 4242; do
   for fps in 60 1000; do compare_captures "$fps" "$seed"; done
 done
 
 step "the web bundle"
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-web/CMakeCache.txt)
+version=$(project_version build-web)
 bundle=Brindlemox-$version-web
 [ "$(awk '{ print $2 }' build-web/SHA256SUMS)" = "$bundle.zip" ] ||
   fail "build-web/SHA256SUMS does not list $bundle.zip alone"

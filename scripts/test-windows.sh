@@ -40,6 +40,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
+source scripts/frames.sh
 report_unexpected_failures windows
 source scripts/xvfb.sh
 source scripts/wine32-root.sh
@@ -141,7 +142,7 @@ cleanup() {
   # Wine's processes in the root have ended with its server: nothing holds
   # the root's mounts now.
   unmount_wine32_root
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  stop_display "$work"
   rm -rf "$work"
   # Nothing after this stage needs 32-bit packages.
   restore_package_architectures
@@ -204,40 +205,18 @@ else
 fi
 
 # compare_frames FPS SEED BITS...: the Linux capture tool's frames over the
-# whole timeline, fed to one comparison per Windows build named (64 or 32),
-# each against that build's capture tool under its Wine.
+# whole timeline against each Windows build named (64 or 32), each build's
+# capture tool under its Wine (scripts/frames.sh).
 compare_frames() {
-  local fps=$1 seed=$2 bits began=$SECONDS
+  local fps=$1 seed=$2 bits pairs=()
   shift 2
-  local capture=(--fps "$fps" --seed "$seed" --duration 36000 --raw)
-  local feeds=() pids=() labels=()
   for bits in "$@"; do
     local loader=$WINE64 prefix=$prefix64
     [ "$bits" = 32 ] && loader=$WINE32 prefix=$prefix32
-    mkfifo "$work/linux-$bits.raw" "$work/windows-$bits.raw"
-    (cd "build-win$bits" && WINEPREFIX=$prefix exec timeout 1800 "$loader" ./brindlemox-capture.exe \
-       "${capture[@]}" >"$work/windows-$bits.raw") &
-    pids+=($!)
-    labels+=("the $bits-bit capture")
-    timeout 1800 python3 scripts/compare-frames.py --label "$bits-bit at $fps fps, seed $seed" \
-      "$work/linux-$bits.raw" "$work/windows-$bits.raw" >"$work/compare-$bits.log" &
-    pids+=($!)
-    labels+=("the $bits-bit comparison")
-    feeds+=("$work/linux-$bits.raw")
+    pairs+=("$bits-bit" "cd build-win$bits && WINEPREFIX=$(printf %q "$prefix") exec timeout 1800 $(printf %q "$loader") ./brindlemox-capture.exe")
   done
-  local linux_result=0
-  (cd build && exec ./brindlemox-capture "${capture[@]}") | tee "${feeds[@]}" >/dev/null ||
-    linux_result=$?
-  local i failed=()
-  for i in "${!pids[@]}"; do wait "${pids[$i]}" || failed+=("${labels[$i]}"); done
-  for bits in "$@"; do
-    echo "$bits-bit at $fps fps, seed $seed: $(tail -1 "$work/compare-$bits.log")" \
-         "($((SECONDS - began)) s)"
-    grep -v 'frames compared' "$work/compare-$bits.log" || true
-    rm -f "$work/linux-$bits.raw" "$work/windows-$bits.raw"
-  done
-  [ "${#failed[@]}" -eq 0 ] || fail "at $fps fps, seed $seed: ${failed[*]} failed"
-  [ "$linux_result" -eq 0 ] || fail "at $fps fps, seed $seed: the Linux capture failed"
+  compare_with_linux "$work" "$fps" "$seed" "${pairs[@]}" ||
+    fail "at $fps fps, seed $seed: the Windows frames differ from the Linux frames, or a capture failed"
 }
 
 step "Windows frames against Linux frames"
@@ -255,7 +234,7 @@ compare_frames 60 4242 "${builds[@]}"
 compare_frames 1000 1 "$every_ms"
 
 # Each release zip unpacked into an empty folder of its own.
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-win32/CMakeCache.txt)
+version=$(project_version build-win32)
 unpack() {  # BITS -> the unpacked folder
   local name="Brindlemox-$version-win$1"
   local zip="$PWD/build-win$1/$name.zip"

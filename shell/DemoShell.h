@@ -1,5 +1,6 @@
-// The application shell: entry point, window procedure, message loop, and the
-// timeline's set-up, frame loop and shut-down.
+// The application shell: entry point, window procedure and message loop
+// (DemoMain.cpp), set-up (SetupDemo.cpp), one frame (FrameLoop.cpp) and
+// shut-down (ShutdownDemo.cpp) of the timeline in Timeline.h.
 #pragma once
 
 #include <cstdint>

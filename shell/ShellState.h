@@ -8,6 +8,7 @@
 #include "framework/QelGFX.h"
 #include "framework/Timer.h"
 #include "platform/Platform.h"
+#include "shell/Timeline.h"  // kEffectCount
 
 enum RunState : int32_t {
   NotStarted = 0,  // set-up has not finished; no frame is drawn
@@ -15,7 +16,6 @@ enum RunState : int32_t {
   Stopped = 2,     // no frame is ever drawn again
 };
 
-constexpr int kEffectCount = 4;
 constexpr char kProgramName[] = "Brindlemox";
 constexpr int kProgramNameLength = static_cast<int>(sizeof kProgramName) - 1;
 
@@ -23,8 +23,9 @@ struct ShellState {
   platform::WindowHandle mainWindow = nullptr;
   RunState runState = NotStarted;
   QelGFX* device = nullptr;
-  // The effects in drawing order; owned. (The back buffer the effects draw
-  // onto is the framework's `backBuffer`.)
+  // The effects in drawing order, kEffectCount of them (shell/Timeline.h);
+  // owned. (The back buffer the effects draw onto is the framework's
+  // `backBuffer`.)
   Effect** EffectTable = nullptr;
   Timer demoTimer;
   uint32_t frameCount = 0;

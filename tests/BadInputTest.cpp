@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "framework/PngFile.h"
+#include "tests/PixelChecks.h"
 #include "tests/ScratchDirectory.h"
 #include "tests/ShellHarness.h"
 #include "tools/capture/Capture.h"
@@ -154,8 +155,7 @@ bool FrameIsAll(const fs::path& file, uint32_t colour) {
   DecodedPicture picture;
   std::string reason;
   return DecodePngFile(file.string().c_str(), picture, reason) &&
-         std::all_of(picture.pixels.begin(), picture.pixels.end(),
-                     [colour](uint32_t p) { return p == colour; });
+         AllOneColour(picture.pixels, colour);
 }
 
 // The build's capture tool copied to `file`, which then lies where no
@@ -607,13 +607,6 @@ TEST(ProgramCommandLine, HelpAndVersionAnswerOnStandardOutputAndAnythingElseIsRe
 #endif
 }
 
-// The program's working directory for the scope: a scratch directory.
-struct InScratchDir : ScratchDirectory {
-  InScratchDir() : saved(fs::current_path()) { fs::current_path(path); }
-  ~InScratchDir() { fs::current_path(saved); }
-  fs::path saved;
-};
-
 struct Show {
   int exitCode = -1;
   std::string said;
@@ -644,9 +637,7 @@ void WritePicture(const pngforge::Bytes& bytes) {
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool AllOf(const std::vector<uint32_t>& frame, uint32_t colour) {
-  return std::all_of(frame.begin(), frame.end(), [colour](uint32_t p) { return p == colour; });
-}
+bool AllOf(const std::vector<uint32_t>& frame, uint32_t colour) { return AllOneColour(frame, colour); }
 
 }  // namespace
 
@@ -658,7 +649,7 @@ TEST(BadPicture, AnUnusablePictureGivesOneLineBlackTilesAndTheShowRunsOn) {
   one.samples = {0x12, 0x34, 0x56};
   Show control;
   {
-    InScratchDir dir;
+    ScratchWorkingDirectory dir;
     WritePicture(pngforge::Forge(one));
     control = PlayNineSeconds();
   }
@@ -686,7 +677,7 @@ TEST(BadPicture, AnUnusablePictureGivesOneLineBlackTilesAndTheShowRunsOn) {
     SCOPED_TRACE(c.name);
     Show show;
     {
-      InScratchDir dir;
+      ScratchWorkingDirectory dir;
       c.make();
       show = PlayNineSeconds();
     }

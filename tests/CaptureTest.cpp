@@ -10,6 +10,7 @@
 #include "framework/PngFile.h"
 #include "platform/headless/HeadlessControl.h"
 #include "shell/ShellState.h"
+#include "tests/ScratchDirectory.h"
 #include "tools/capture/Capture.h"
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/PngFrameWriter.h"
@@ -202,8 +203,8 @@ TEST(CaptureRun, AFailedWriteStopsTheRunWithExitCodeOne) {
 // the show renders: one of each effect and the tile zoom's still picture.
 TEST(CaptureTool, WritesNumberedPngFilesHoldingExactlyTheFramesRendered) {
   const char* const list = "2,30,33,65,105,120";  // at 4 fps: 250, 7250, 8000, 16000, 26000, 29750 ms
-  const fs::path dir = fs::temp_directory_path() / "brindlemox-capture-test";
-  fs::remove_all(dir);
+  const ScratchDirectory scratch;
+  const fs::path dir = scratch.path / "frames";
   const std::string command = std::string(BRINDLEMOX_CAPTURE_PATH) + " --fps 4 --frames " + list +
                               " --out " + dir.string() + " 2>/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
@@ -236,5 +237,4 @@ TEST(CaptureTool, WritesNumberedPngFilesHoldingExactlyTheFramesRendered) {
     EXPECT_EQ(picture.height, 480);
     EXPECT_TRUE(picture.pixels == pixels) << "the file differs from the frame rendered";
   }
-  fs::remove_all(dir);
-}
+  }

@@ -12,7 +12,9 @@
 
 #include "effects/TileZoomEffect.h"
 #include "framework/DataFiles.h"
+#include "tests/HeadlessDevice.h"
 #include "tests/InstalledTree.h"
+#include "tests/PixelChecks.h"
 #include "tests/ShellHarness.h"
 #include "tools/png/PngWriter.h"
 
@@ -116,20 +118,21 @@ TEST(DataFiles, WithoutAProgramDirectoryOnlyTheWorkingDirectoryCounts) {
 TEST(DataFiles, TheTileZoomOfAnInstalledProgramLoadsThePictureFromTheShareFolder) {
   ShellHarness::Fresh();
   InstalledTree tree;
-  platform::headless::SetProgramDirectory(tree.ProgramDirectory());
   ASSERT_NO_FATAL_FAILURE(WritePicture(tree.Share() / kName, 0x123456));
 
   testing::internal::CaptureStderr();
-  QelGFX* device = new QelGFX(640, 480, 32, 2, 2);
-  auto* effect = new TileZoomEffect(device);
-  const std::string said = testing::internal::GetCapturedStderr();
-  const bool hasPicture = effect->picture != nullptr;
-  const uint32_t* pixels = hasPicture ? effect->picture->Pixels() : nullptr;
-  const bool allPicture = hasPicture && std::all_of(pixels, pixels + 640 * 480, [](uint32_t p) {
-                            return p == 0x123456u;
-                          });
-  delete effect;
-  delete device;
+  bool hasPicture = false;
+  bool allPicture = false;
+  std::string said;
+  {
+    HeadlessDevice headless;
+    platform::headless::SetProgramDirectory(tree.ProgramDirectory());
+    auto* effect = new TileZoomEffect(headless.device);
+    said = testing::internal::GetCapturedStderr();
+    hasPicture = effect->picture != nullptr;
+    allPicture = hasPicture && AllOneColour(effect->picture->Pixels(), 640 * 480, 0x123456u);
+    delete effect;
+  }
   ShellHarness::Fresh();
 
   ASSERT_TRUE(hasPicture) << "the tile zoom made no picture surface";

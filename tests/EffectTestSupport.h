@@ -6,10 +6,13 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/QelGFX.h"
+#include "shell/Timeline.h"
+#include "tests/HeadlessDevice.h"
 #include "tests/ShellHarness.h"
 #include "tools/capture/Capture.h"
 
@@ -19,19 +22,21 @@ class EffectFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     ShellHarness::Fresh();
-    device = new QelGFX(640, 480, 32, 2, 2);
-    backBuffer = device->backBuffer;
+    headless = std::make_unique<HeadlessDevice>();
+    device = headless->device;
     effect = new EffectType(device);
   }
   void TearDown() override {
-    delete effect;
-    delete device;
+    CloseDevice();
     ShellHarness::Fresh();
   }
 
-  // The counter at `ms` ms (1,000,000 ticks a second).
-  static void SetCounterMs(uint64_t ms) {
-    platform::headless::SetPerformanceCounter(static_cast<int64_t>(ms * 1000));
+  // The effect, then the device, destroyed now, as the shell's shut-down does.
+  void CloseDevice() {
+    delete effect;
+    effect = nullptr;
+    headless.reset();
+    device = nullptr;
   }
 
   std::vector<uint32_t> SurfaceWords() const {
@@ -39,6 +44,7 @@ class EffectFixture : public ::testing::Test {
     return std::vector<uint32_t>(p, p + effect->width * effect->height);
   }
 
+  std::unique_ptr<HeadlessDevice> headless;
   QelGFX* device = nullptr;
   EffectType* effect = nullptr;
 };
@@ -54,6 +60,13 @@ struct Section {
     const uint64_t step = FrameStep(fps);
     auto framesBefore = [step](uint64_t ms) { return (ms * 1000 + step - 1) / step; };
     return {step, framesBefore(startMs) + 1, framesBefore(endMs)};
+  }
+  // The section of EffectType's window on the timeline.
+  template <class EffectType>
+  static Section OfEffect(uint32_t fps) {
+    static_assert(SlotOf<EffectType>() >= 0, "the effect has no row in the timeline");
+    const TimelineEntry& entry = kTimeline[SlotOf<EffectType>()];
+    return Of(fps, entry.startMs, entry.endMs);
   }
   // The effect's own ms in frame k: its clock starts in the section's first frame.
   uint32_t OwnMs(uint64_t k) const {

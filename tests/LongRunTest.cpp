@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "framework/PngFile.h"
+#include "tests/MetaballReference.h"
+#include "tests/PixelChecks.h"
 #include "tests/ShellHarness.h"
 
 namespace headless = platform::headless;
@@ -39,25 +41,16 @@ DrivenRun Drive(const std::vector<uint64_t>& times,
   return run;
 }
 
-bool AllBlack(const Frame& f) {
-  for (uint32_t p : f)
-    if (p != 0) return false;
-  return true;
-}
+bool AllBlack(const Frame& f) { return AllOneColour(f, 0); }
 
 // The metaballs' screen after ownMs ms of their own clock, worked out the
 // plain way: charges from t in seconds (a float), the inverse-square field
 // times 70000, clamped to 255 in the red byte, each surface pixel shown as a
 // 2x2 block.
 Frame MetaballScreen(uint32_t ownMs) {
-  const float t = static_cast<float>(static_cast<double>(ownMs) * static_cast<double>(0.001f));
-  const double a = t;
-  const float cx[3] = {static_cast<float>(160 + 50 * std::cos(2 * a)),
-                       static_cast<float>(150 + 40 * std::sin(2 * a)),
-                       static_cast<float>(180 + 30 * std::cos(a))};
-  const float cy[3] = {static_cast<float>(120 + 30 * std::cos(4 * a) + 35 * std::sin(2 * a)),
-                       static_cast<float>(100 + 30 * std::cos(a)),
-                       static_cast<float>(100 + 30 * std::sin(2 * a))};
+  const MetaballCharges charges = MetaballChargesAt(ownMs);
+  const float* cx = charges.x;
+  const float* cy = charges.y;
   Frame screen(640 * 480);
   for (int y = 0; y < 480; ++y)
     for (int x = 0; x < 640; ++x) {

@@ -1,12 +1,14 @@
-// Every metaball kernel against the per-pixel definition (the Plain kernel).
+// Every metaball kernel against the per-pixel definition (tests/MetaballReference.h).
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "effects/MetaballField.h"
+#include "tests/MetaballReference.h"
 
 namespace {
 
@@ -19,19 +21,10 @@ std::vector<uint32_t> RedRamp() {
   return palette;
 }
 
-struct Charges {
-  float x[3];
-  float y[3];
-};
+using Charges = MetaballCharges;
 
 // Charges where the effect puts them after `ms` of its own time.
-Charges EffectCharges(uint32_t ms) {
-  const double t = static_cast<float>(ms * static_cast<double>(0.001f));
-  return {{static_cast<float>(160 + 50 * std::cos(2 * t)), static_cast<float>(150 + 40 * std::sin(2 * t)),
-           static_cast<float>(180 + 30 * std::cos(t))},
-          {static_cast<float>(120 + 30 * std::cos(4 * t) + 35 * std::sin(2 * t)),
-           static_cast<float>(100 + 30 * std::cos(t)), static_cast<float>(100 + 30 * std::sin(2 * t))}};
-}
+Charges EffectCharges(uint32_t ms) { return MetaballChargesAt(ms); }
 
 std::vector<uint32_t> Draw(const Charges& c, const std::vector<uint32_t>& palette, int w, int h,
                            MetaballKernel kernel, int* exactPixels = nullptr) {
@@ -41,11 +34,11 @@ std::vector<uint32_t> Draw(const Charges& c, const std::vector<uint32_t>& palett
   return out;
 }
 
-// Each available kernel draws exactly what the Plain kernel draws; returns
+// Each available kernel draws exactly what the definition draws; returns
 // the pixels the fastest vector kernel left to the exact arithmetic.
 int ExpectAllKernelsAgree(const Charges& c, const std::vector<uint32_t>& palette, int w = 320,
                           int h = 240) {
-  const std::vector<uint32_t> plain = Draw(c, palette, w, h, MetaballKernel::Plain);
+  const std::vector<uint32_t> plain = PlainMetaballField(c.x, c.y, palette.data(), w, h);
   int exact = 0;
   for (MetaballKernel kernel : kFastKernels) {
     if (!MetaballKernelAvailable(kernel)) continue;
@@ -63,8 +56,7 @@ int ExpectAllKernelsAgree(const Charges& c, const std::vector<uint32_t>& palette
 
 }  // namespace
 
-TEST(MetaballKernels, PlainAndExactAreAlwaysAvailableAndSse2OnEveryX86Build) {
-  EXPECT_TRUE(MetaballKernelAvailable(MetaballKernel::Plain));
+TEST(MetaballKernels, ExactIsAlwaysAvailableAndSse2OnEveryX86Build) {
   EXPECT_TRUE(MetaballKernelAvailable(MetaballKernel::Exact));
 #if defined(__x86_64__) || defined(_M_X64) || defined(__SSE2__)
   EXPECT_TRUE(MetaballKernelAvailable(MetaballKernel::Sse2));
@@ -133,11 +125,23 @@ TEST(MetaballKernels, AgreeForAnyPaletteAndForWidthsThatLeaveATail) {
 TEST(MetaballKernels, WriteExactlyWidthTimesHeightWords) {
   const std::vector<uint32_t> palette = RedRamp();
   const Charges c = EffectCharges(0);
-  for (MetaballKernel kernel : {MetaballKernel::Plain, MetaballKernel::Exact, MetaballKernel::Sse2,
-                                MetaballKernel::Avx2, MetaballKernel::Wasm}) {
+  for (MetaballKernel kernel : kFastKernels) {
     if (!MetaballKernelAvailable(kernel)) continue;
     std::vector<uint32_t> out(13 * 3 + 1, 0x12345678u);
     DrawMetaballField(c.x, c.y, palette.data(), out.data(), 13, 3, kernel);
     EXPECT_EQ(out.back(), 0x12345678u) << static_cast<int>(kernel);
+  }
+}
+
+// The kernels' tables hold the effect's 320x240: a larger surface is refused
+// whole, never drawn past those tables.
+TEST(MetaballKernels, RefuseASurfaceLargerThanTheEffectsAndWriteNothing) {
+  const std::vector<uint32_t> palette = RedRamp();
+  const Charges c = EffectCharges(0);
+  for (const auto& [w, h] : {std::pair{kMetaballMaxWidth + 1, 1}, std::pair{1, kMetaballMaxHeight + 1}}) {
+    std::vector<uint32_t> out(static_cast<size_t>(w * h), 0x12345678u);
+    for (MetaballKernel kernel : kFastKernels)
+      EXPECT_EQ(DrawMetaballField(c.x, c.y, palette.data(), out.data(), w, h, kernel), -1);
+    EXPECT_EQ(out, std::vector<uint32_t>(out.size(), 0x12345678u));
   }
 }

@@ -67,10 +67,10 @@ class PlasmaEffectTest : public EffectFixture<PlasmaEffect> {
   // first, at counter 0, when the effect has not started yet).
   void RenderAt(uint32_t ms) {
     if (!effect->started) {
-      SetCounterMs(0);
+      SetVirtualClockMs(0);
       effect->Render();
     }
-    SetCounterMs(ms);
+    SetVirtualClockMs(ms);
     effect->Render();
   }
 
@@ -168,7 +168,7 @@ TEST_F(PlasmaEffectTest, SurfaceIsPageLockedLockedPerFrameAndReleasedAtDestructi
 // The program itself, played at 60 frames a second: every frame the plasma
 // shows is its 160x120 picture enlarged four times over the whole screen.
 TEST(PlasmaGoldenTest, CapturedPlasmaFramesMatchTheReferenceFormula) {
-  const Section section = Section::Of(60, 16000, 26000);
+  const Section section = Section::OfEffect<PlasmaEffect>(60);
   const uint64_t first = section.first;
   const uint64_t last = section.last;
   const std::vector<uint64_t> wanted = {first, first + 1, first + 150, (first + last) / 2, last};

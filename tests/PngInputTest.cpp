@@ -6,11 +6,15 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/QelGFX.h"
 #include "platform/headless/HeadlessControl.h"
+#include "tests/HeadlessDevice.h"
+#include "tests/PixelChecks.h"
+#include "tests/ScratchDirectory.h"
 #include "tools/png/PngWriter.h"
 #include "tools/pngforge/Corpus.h"
 #include "tools/pngforge/PngForge.h"
@@ -81,17 +85,14 @@ std::vector<uint32_t> ExpectedPixels(const forge::Image& image) {
 class PngInputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::headless::Reset();
-    device = new QelGFX(640, 480, 32, 2, 2);
-    // One directory per test: ctest runs tests side by side.
-    dir = fs::temp_directory_path() /
-          ("brindlemox-png-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    headless = std::make_unique<HeadlessDevice>();
+    device = headless->device;
+    scratch = std::make_unique<ScratchDirectory>();
+    dir = scratch->path;
   }
   void TearDown() override {
-    delete device;
-    fs::remove_all(dir);
+    scratch.reset();
+    headless.reset();
     platform::headless::Reset();
   }
 
@@ -127,12 +128,13 @@ class PngInputTest : public ::testing::Test {
     EXPECT_FALSE(load.loaded) << file;
     EXPECT_EQ(std::count(load.said.begin(), load.said.end(), '\n'), 1) << load.said;
     EXPECT_NE(load.said.find("\"" + file.string() + "\""), std::string::npos) << load.said;
-    EXPECT_TRUE(std::all_of(load.pixels.begin(), load.pixels.end(),
-                            [](uint32_t p) { return p == 0; }))
+    EXPECT_TRUE(AllOneColour(load.pixels, 0))
         << file << " left colour on the surface";
   }
 
+  std::unique_ptr<HeadlessDevice> headless;
   QelGFX* device = nullptr;
+  std::unique_ptr<ScratchDirectory> scratch;
   fs::path dir;
 };
 
@@ -196,8 +198,7 @@ TEST_F(PngInputTest, APictureOfAnotherSizeIsStretchedOverTheSurface) {
   one.samples = {0x12, 0x34, 0x56};
   Load load = LoadInto(Write("one.png", forge::Forge(one)));
   ASSERT_TRUE(load.loaded) << load.said;
-  EXPECT_TRUE(std::all_of(load.pixels.begin(), load.pixels.end(),
-                          [](uint32_t p) { return p == 0x123456u; }));
+  EXPECT_TRUE(AllOneColour(load.pixels, 0x123456u));
 
   forge::Image quarters = MakeImage(2, 2, forge::kRgb, 8, false);
   quarters.samples = {0x11, 0, 0, 0x22, 0, 0, 0x33, 0, 0, 0x44, 0, 0};

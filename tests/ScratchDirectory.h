@@ -35,3 +35,20 @@ class ScratchDirectory {
     return name;
   }
 };
+
+// A scratch directory that is the working directory for its scope: the
+// program, started inside it, finds there what the test put there.
+class ScratchWorkingDirectory : public ScratchDirectory {
+ public:
+  explicit ScratchWorkingDirectory(const std::string& part = "")
+      : ScratchDirectory(part), saved(std::filesystem::current_path()) {
+    std::filesystem::current_path(path);
+  }
+  ~ScratchWorkingDirectory() {
+    std::error_code ignored;
+    std::filesystem::current_path(saved, ignored);
+  }
+
+ private:
+  const std::filesystem::path saved;
+};

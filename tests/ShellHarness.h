@@ -1,6 +1,7 @@
 // Runs the program's entry point on the headless backend with a driven
-// clock: before frame k the counter (1,000,000 ticks a second) is set to
-// msOfFrame(k) ms, and after `frames` frames the driver gives `finalInput`.
+// clock (the capture tool's driver, DriveShow): before frame k the counter
+// is set to msOfFrame(k) ms, and after `frames` frames the driver gives
+// `finalInput`.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "shell/DemoShell.h"
 #include "shell/ShellState.h"
 #include "tests/TestObserver.h"
+#include "tools/capture/Capture.h"
 
 struct ShellHarness {
   ShellHarness() { Fresh(); }
@@ -36,30 +38,19 @@ struct ShellHarness {
   static int Run(uint32_t frames, Input finalInput,
                  std::function<uint64_t(uint32_t)> msOfFrame = {}, uint32_t maxPolls = 100000,
                  const std::function<void(uint32_t)>& betweenFrames = {}) {
-    uint32_t polls = 0;
-    bool given = false;
-    int64_t betweenDone = -1;  // the frame count betweenFrames last ran at
-    platform::headless::SetIdleHook([&, frames, finalInput] {
-      if (++polls > maxPolls && !given) {
-        given = true;
-        platform::headless::PostInput(platform::WM_CLOSE, 0, 0);
-        return;
-      }
-      if (shell.runState != Running || given) return;
-      if (betweenFrames && betweenDone != shell.frameCount) {
-        betweenDone = shell.frameCount;
-        betweenFrames(shell.frameCount);
-        return;
-      }
-      if (shell.frameCount >= frames) {
-        given = true;
-        platform::headless::PostInput(finalInput.message, finalInput.wParam, 0);
-        return;
-      }
-      const uint32_t next = shell.frameCount + 1;
-      const uint64_t ms = msOfFrame ? msOfFrame(next) : next - 1;
-      platform::headless::SetPerformanceCounter(static_cast<int64_t>(ms * 1000));
-    });
-    return DemoMain(nullptr, nullptr, "", platform::SW_SHOWDEFAULT);
+    ShowDriver driver;
+    driver.frames = frames;
+    driver.counterOfFrame = [&msOfFrame](uint64_t frame) {
+      const uint64_t ms = msOfFrame ? msOfFrame(static_cast<uint32_t>(frame)) : frame - 1;
+      return static_cast<int64_t>(ms * 1000);
+    };
+    driver.finalMessage = finalInput.message;
+    driver.finalWParam = finalInput.wParam;
+    driver.maxPolls = maxPolls;
+    if (betweenFrames)
+      driver.betweenFrames = [&betweenFrames](uint64_t drawn) {
+        betweenFrames(static_cast<uint32_t>(drawn));
+      };
+    return DriveShow(driver);
   }
 };

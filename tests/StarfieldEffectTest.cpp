@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "effects/StarfieldEffect.h"
@@ -28,6 +29,14 @@ struct ReferenceRandom {
   float Spread() { return static_cast<float>(Next()) * 0.001f; }
 };
 
+// Whether the frame's bounds test draws the projected point (x, y), and the
+// pixel it draws as (column, row); (-1, -1) when it draws none.
+std::pair<int, int> PixelOf(float x, float y) {
+  uint32_t offset = 0;
+  if (!StarPixel(Vec3{x, y, 1.0f}, 640, 480, offset)) return {-1, -1};
+  return {static_cast<int>(offset % 640), static_cast<int>(offset / 640)};
+}
+
 class StarfieldEffectTest : public EffectFixture<StarfieldEffect> {
  protected:
   // Every star far to the left, where it stays off screen for thousands of
@@ -46,13 +55,6 @@ class StarfieldEffectTest : public EffectFixture<StarfieldEffect> {
     return count;
   }
 
-  // Draws one projected point on the cleared surface.
-  void Plot(float x, float y) {
-    device->ClearSurf(0, effect->surface);
-    device->Lock(effect->surface);
-    effect->PlotStar(Vec3{x, y, 1.0f});
-    device->UnLock(effect->surface);
-  }
 };
 
 }  // namespace
@@ -94,21 +96,21 @@ TEST_F(StarfieldEffectTest, WithSeedOneTheFirstStarIsBornAtItsKnownPlace) {
   EXPECT_FLOAT_EQ(effect->stars[0].z, 6.334f);
 }
 
+// Stars one step in front of depths 10 and 5: drawn where the perspective
+// about the vanishing point (320, 240) puts them.
 TEST_F(StarfieldEffectTest, ProjectsInPerspectiveAboutTheVanishingPoint) {
-  Vec3 p{1.0f, 1.0f, 10.0f};
-  effect->Project(p);
-  EXPECT_NEAR(p.x, 397.2548f, 1e-4);
-  EXPECT_NEAR(p.y, 162.7452f, 1e-4);
-  EXPECT_EQ(p.z, 10.0f);
-
-  Vec3 centre{0.0f, 0.0f, 5.0f};
-  effect->Project(centre);
-  EXPECT_EQ(centre.x, 320.0f);
-  EXPECT_EQ(centre.y, 240.0f);
-
-  Plot(p.x, p.y);
+  ParkStarsOffScreen();
+  effect->stars[0] = Vec3{1.0f, 1.0f, 10.1f};
+  effect->stars[1] = Vec3{0.0f, 0.0f, 5.1f};
+  effect->Render();
+  EXPECT_NEAR(effect->projected[0].x, 397.2548f, 1e-3);
+  EXPECT_NEAR(effect->projected[0].y, 162.7452f, 1e-3);
+  EXPECT_FLOAT_EQ(effect->projected[0].z, 10.0f);
+  EXPECT_EQ(effect->projected[1].x, 320.0f);
+  EXPECT_EQ(effect->projected[1].y, 240.0f);
   EXPECT_EQ(Pixel(397, 162), kWhite);
-  EXPECT_EQ(WhitePixels(), 1);
+  EXPECT_EQ(Pixel(320, 240), kWhite);
+  EXPECT_EQ(WhitePixels(), 2);
 }
 
 // The reciprocal of the depth in double, then focal * x * (1 / z), rounded to
@@ -127,38 +129,20 @@ TEST_F(StarfieldEffectTest, ProjectionIsWorkedInDoubleThroughTheReciprocalOfTheD
   }
 }
 
-TEST_F(StarfieldEffectTest, DrawsOnlyWhatLiesInsideTheSurfaceComparedAsFloats) {
-  Plot(639.99f, 10.0f);
-  EXPECT_EQ(Pixel(639, 10), kWhite);
-  EXPECT_EQ(WhitePixels(), 1);
-  Plot(10.0f, 479.99f);
-  EXPECT_EQ(Pixel(10, 479), kWhite);
-  EXPECT_EQ(WhitePixels(), 1);
+TEST(StarPixel, OnlyWhatLiesInsideTheSurfaceComparedAsFloatsIsDrawn) {
+  using Pixel = std::pair<int, int>;
+  EXPECT_EQ(PixelOf(639.99f, 10.0f), Pixel(639, 10));
+  EXPECT_EQ(PixelOf(10.0f, 479.99f), Pixel(10, 479));
+  EXPECT_EQ(PixelOf(0.0f, 0.0f), Pixel(0, 0));
+  EXPECT_EQ(PixelOf(397.2548f, 162.7452f), Pixel(397, 162));
 
   // Off the surface, including -0.01, which truncation alone would put in
-  // column or row 0.
-  for (const auto& [x, y] : std::vector<std::pair<float, float>>{
-           {640.0f, 10.0f}, {-0.01f, 10.0f}, {10.0f, 480.0f}, {10.0f, -0.01f}}) {
-    Plot(x, y);
-    EXPECT_EQ(WhitePixels(), 0) << x << ", " << y;
-  }
-}
-
-TEST_F(StarfieldEffectTest, InfiniteAndNanPositionsAreNeverDrawn) {
-  Vec3 onAxis{0.0f, 0.0f, 0.0f};
-  effect->Project(onAxis);
-  EXPECT_TRUE(std::isnan(onAxis.x));
-  Vec3 offAxis{-1.0f, 1.0f, 0.0f};
-  effect->Project(offAxis);
-  EXPECT_TRUE(std::isinf(offAxis.x));
-  EXPECT_TRUE(std::isinf(offAxis.y));
-
+  // column or row 0; and the infinite and NaN points of stars on the plane.
   const float inf = INFINITY;
   for (const auto& [x, y] : std::vector<std::pair<float, float>>{
-           {NAN, 10.0f}, {10.0f, NAN}, {inf, 10.0f}, {-inf, 10.0f}, {10.0f, inf}, {10.0f, -inf}}) {
-    Plot(x, y);
-    EXPECT_EQ(WhitePixels(), 0) << x << ", " << y;
-  }
+           {640.0f, 10.0f}, {-0.01f, 10.0f}, {10.0f, 480.0f}, {10.0f, -0.01f}, {NAN, 10.0f},
+           {10.0f, NAN}, {inf, 10.0f}, {-inf, 10.0f}, {10.0f, inf}, {10.0f, -inf}})
+    EXPECT_EQ(PixelOf(x, y), Pixel(-1, -1)) << x << ", " << y;
 }
 
 TEST_F(StarfieldEffectTest, AStarAtDepthATenthStepsToZeroIsNotDrawnAndRespawnsNext) {
@@ -198,7 +182,7 @@ TEST_F(StarfieldEffectTest, EachFrameMovesEveryStarATenthWhateverTheTime) {
   effect->stars[0] = Vec3{2.0f, -3.0f, 20.0f};
   float z = 20.0f;
   for (uint64_t ms : {0, 3, 4, 37, 1037}) {  // 300 fps, then 30, then a stall
-    SetCounterMs(ms);
+    SetVirtualClockMs(ms);
     effect->Render();
     z -= 0.1f;
     EXPECT_EQ(effect->stars[0].z, z);
@@ -209,7 +193,7 @@ TEST_F(StarfieldEffectTest, EachFrameMovesEveryStarATenthWhateverTheTime) {
 
 // Each frame erases only the points it drew before; the surface must still
 // be black but for this frame's stars, whatever was on it before the first
-// frame and however many points were drawn by hand in between.
+// frame.
 TEST_F(StarfieldEffectTest, EveryFrameShowsItsOwnStarsOnBlackAndNothingElse) {
   auto expectOnlyTheseStars = [&](int frame) {
     std::vector<uint32_t> expected(640 * 480, 0u);
@@ -226,13 +210,6 @@ TEST_F(StarfieldEffectTest, EveryFrameShowsItsOwnStarsOnBlackAndNothingElse) {
     effect->Render();
     expectOnlyTheseStars(frame);
   }
-  // More points by hand than the record of drawn points holds.
-  device->Lock(effect->surface);
-  for (int k = 0; k < 2000; ++k)
-    effect->PlotStar(Vec3{static_cast<float>(k % 640), static_cast<float>(k % 480), 1.0f});
-  device->UnLock(effect->surface);
-  effect->Render();
-  expectOnlyTheseStars(400);
 }
 
 TEST(RandomSpread, DrawsTheGeneratorValueModuloTheScaledArgumentInThousandths) {
@@ -258,7 +235,7 @@ TEST(RandomSpread, DrawsTheGeneratorValueModuloTheScaledArgumentInThousandths) {
 // draws random numbers between the shell's seeding and the first starfield
 // frame, so the simulation starts from seed 1 too.
 TEST(StarfieldGolden, CapturedFramesMatchAStraightforwardSimulation) {
-  const Section section = Section::Of(60, 8000, 16000);
+  const Section section = Section::OfEffect<StarfieldEffect>(60);
   const uint64_t first = section.first;
   const uint64_t last = section.last;
   const std::vector<uint64_t> wanted = {first, first + 1, first + 200, first + 340, last};

@@ -49,11 +49,17 @@ class TestObserver final : public platform::Observer {
   }
 
   void SurfacePageLocked(const Surface& surface) override {
-    if (SurfaceRecord* r = RecordOf(surface)) ++r->pageLocks;
+    if (SurfaceRecord* r = RecordOf(surface)) {
+      ++r->pageLocks;
+      ++r->pageLockDepth;
+    }
   }
 
   void SurfacePageUnlocked(const Surface& surface) override {
-    if (SurfaceRecord* r = RecordOf(surface)) ++r->pageUnlocks;
+    if (SurfaceRecord* r = RecordOf(surface)) {
+      ++r->pageUnlocks;
+      if (r->pageLockDepth > 0) --r->pageLockDepth;
+    }
   }
 
   void SurfaceLocked(const Surface& surface) override {
@@ -67,7 +73,7 @@ class TestObserver final : public platform::Observer {
   void SurfaceReleased(const Surface& surface) override {
     if (SurfaceRecord* r = RecordOf(surface)) {
       ++r->releases;
-      r->pageLockedAtRelease = surface.IsPageLocked();
+      r->pageLockedAtRelease = r->pageLockDepth > 0;
     }
     // Its memory may hold the next surface made.
     Ledger().liveIds.erase(&surface);

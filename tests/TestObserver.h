@@ -14,6 +14,8 @@ struct SurfaceRecord {
   int height = 0;
   int pageLocks = 0;
   int pageUnlocks = 0;
+  // Page-locks not yet undone (an unlock of an unlocked surface undoes none).
+  int pageLockDepth = 0;
   int locks = 0;
   int unlocks = 0;
   int releases = 0;

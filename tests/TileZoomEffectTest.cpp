@@ -11,6 +11,8 @@
 #include "effects/TileZoomEffect.h"
 #include "framework/PngFile.h"
 #include "tests/EffectTestSupport.h"
+#include "tests/PixelChecks.h"
+#include "tests/ScratchDirectory.h"
 #include "tools/picture/Picture.h"
 #include "tools/png/PngWriter.h"
 
@@ -96,32 +98,12 @@ void DecodePicture640(const char* file, Frame& picture) {
   picture = std::move(decoded.pixels);
 }
 
-// A fresh temporary directory, made the working directory for the scope.
-class TempWorkingDirectory {
- public:
-  explicit TempWorkingDirectory(const std::string& name)
-      : saved(fs::current_path()), dir(fs::temp_directory_path() / ("brindlemox-" + name)) {
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    fs::current_path(dir);
-  }
-  ~TempWorkingDirectory() {
-    fs::current_path(saved);
-    fs::remove_all(dir);
-  }
-  TempWorkingDirectory(const TempWorkingDirectory&) = delete;
-  TempWorkingDirectory& operator=(const TempWorkingDirectory&) = delete;
-
-  const fs::path saved;
-  const fs::path dir;
-};
-
 // One tile zoom on a headless device, driven frame by frame.
 class TileZoomTest : public EffectFixture<TileZoomEffect> {
  protected:
   // Draws one frame with the counter at `ms` ms.
   const uint32_t* RenderAt(uint64_t ms) {
-    SetCounterMs(ms);
+    SetVirtualClockMs(ms);
     effect->Render();
     return backBuffer->Pixels();
   }
@@ -129,7 +111,7 @@ class TileZoomTest : public EffectFixture<TileZoomEffect> {
 
 // The tile zoom's frames at 60 frames a second: 1 to 480 (frame 481 is at
 // 8000 ms), its own clock starting in frame 1.
-const Section kSection = Section::Of(60, 0, 8000);
+const Section kSection = Section::OfEffect<TileZoomEffect>(60);
 
 struct CaptureResult {
   int exitCode = -1;
@@ -158,11 +140,7 @@ CaptureResult CaptureFrames(uint32_t fps, uint64_t lastFrame,
   return result;
 }
 
-bool AllBlack(const uint32_t* pixels) {
-  for (int i = 0; i < kW * kH; ++i)
-    if (pixels[i] != 0) return false;
-  return true;
-}
+bool AllBlack(const uint32_t* pixels) { return AllOneColour(pixels, kW * kH, 0); }
 
 }  // namespace
 
@@ -290,10 +268,7 @@ TEST_F(TileZoomTest, ATileIsCopiedAgainOnlyWhenItsRectangleChanges) {
 TEST_F(TileZoomTest, EachSurfaceIsPageLockedOnceAndReleasedOnceAtShutDown) {
   RenderAt(0);
   RenderAt(3000);
-  delete effect;
-  effect = nullptr;
-  delete device;
-  device = nullptr;
+  CloseDevice();
   const SurfaceLedger& ledger = Ledger();
   ASSERT_EQ(ledger.surfaces.size(), 3u);  // back buffer, work surface, picture
   for (size_t id = 0; id < ledger.surfaces.size(); ++id) {
@@ -310,7 +285,7 @@ TEST_F(TileZoomTest, EachSurfaceIsPageLockedOnceAndReleasedOnceAtShutDown) {
 }
 
 TEST_F(TileZoomTest, APictureOfAnotherSizeIsStretchedToTheWholeScreen) {
-  TempWorkingDirectory cwd("tilezoom-odd-size");
+  ScratchWorkingDirectory cwd;
   Frame small(320 * 240);
   for (int y = 0; y < 240; ++y)
     for (int x = 0; x < 320; ++x)
@@ -380,7 +355,7 @@ TEST(TileZoomBadPicture, AMissingOrCorruptFileGivesBlackTilesAndTheShowRunsOn) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempWorkingDirectory cwd(std::string("tilezoom-") + c.name);
+    ScratchWorkingDirectory cwd(c.name);
     if (!c.bytes.empty()) {
       std::ofstream("pvn_quad.png", std::ios::binary)
           .write(c.bytes.data(), static_cast<std::streamsize>(c.bytes.size()));

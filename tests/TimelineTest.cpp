@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
+#include "shell/Timeline.h"
 #include "tests/ShellHarness.h"
+#include "tools/capture/CaptureOptions.h"
 
 namespace headless = platform::headless;
 
@@ -57,15 +60,40 @@ class TimelineTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(TimelineTest, ExactlyOneSlotDrawsAtEachBoundary) {
-  EXPECT_EQ(FrameAt(0), std::vector<int>{0});
-  EXPECT_EQ(FrameAt(7999), std::vector<int>{0});
-  EXPECT_EQ(FrameAt(8000), std::vector<int>{1});
-  EXPECT_EQ(FrameAt(15999), std::vector<int>{1});
-  EXPECT_EQ(FrameAt(16000), std::vector<int>{2});
-  EXPECT_EQ(FrameAt(25999), std::vector<int>{2});
-  EXPECT_EQ(FrameAt(26000), std::vector<int>{3});
-  EXPECT_EQ(FrameAt(4294967294), std::vector<int>{3});
+// The table's windows cover the whole 32-bit timeline but its last
+// millisecond, one after the other, so exactly one effect draws at any time.
+TEST(TimelineTable, WindowsStartAtZeroTouchAndRunToTheEnd) {
+  ASSERT_GT(kEffectCount, 0);
+  EXPECT_EQ(kTimeline[0].startMs, 0u);
+  for (int slot = 0; slot < kEffectCount; ++slot) {
+    EXPECT_LT(kTimeline[slot].startMs, kTimeline[slot].endMs) << "slot " << slot;
+    if (slot > 0) {
+      EXPECT_EQ(kTimeline[slot].startMs, kTimeline[slot - 1].endMs) << "slot " << slot;
+    }
+  }
+  EXPECT_EQ(kTimeline[kEffectCount - 1].endMs, 0xFFFFFFFFu);
+}
+
+// The capture tool records the whole show by default, and its help says how long that is.
+TEST(TimelineTable, TheCaptureToolsDefaultLengthIsTheLastEffectsFirstFourSeconds) {
+  EXPECT_EQ(kShowLengthMs, kTimeline[kEffectCount - 1].startMs + 4000u);
+  EXPECT_EQ(CaptureOptions{}.durationMs, kShowLengthMs);
+  const std::string help = CaptureUsage();
+  EXPECT_NE(help.find("(default " + std::to_string(kShowLengthMs) + ")"), std::string::npos)
+      << help;
+}
+
+TEST_F(TimelineTest, ExactlyTheSlotWhoseWindowHoldsTheTimeDraws) {
+  for (int slot = 0; slot < kEffectCount; ++slot) {
+    const uint64_t start = kTimeline[slot].startMs;
+    const uint64_t last = kTimeline[slot].endMs - 1u;
+    if (slot == kEffectCount - 1) {
+      ASSERT_EQ(last, 4294967294u);
+    }
+    EXPECT_EQ(FrameAt(start), std::vector<int>{slot}) << start << " ms";
+    EXPECT_EQ(FrameAt(start + (last - start) / 2), std::vector<int>{slot});
+    EXPECT_EQ(FrameAt(last), std::vector<int>{slot}) << last << " ms";
+  }
 }
 
 TEST_F(TimelineTest, TheLastMillisecondBeforeTheWrapIsBlackAndTheWrapReturnsToSlotZero) {
@@ -76,17 +104,25 @@ TEST_F(TimelineTest, TheLastMillisecondBeforeTheWrapIsBlackAndTheWrapReturnsToSl
   EXPECT_EQ(FrameAt(4294967296), std::vector<int>{0});
 }
 
+// Every slot drawn twice, 16 ms apart and a few ms into its window, but the
+// one before last, which the timeline jumps over: each own clock reads 0 in
+// its first frame, and one it never drew is never started.
 TEST_F(TimelineTest, EachEffectsOwnClockStartsAtItsFirstFrame) {
-  FrameAt(100);
-  FrameAt(8000);
-  FrameAt(8016);
-  FrameAt(26003);
-  FrameAt(27003);
-  EXPECT_EQ(spies[0]->ownTimes, (std::vector<uint32_t>{0}));
-  EXPECT_EQ(spies[1]->ownTimes, (std::vector<uint32_t>{0, 16}));
-  EXPECT_TRUE(spies[2]->ownTimes.empty());
-  EXPECT_FALSE(spies[2]->started);
-  EXPECT_EQ(spies[3]->ownTimes, (std::vector<uint32_t>{0, 1000}));
+  ASSERT_GE(kEffectCount, 2);
+  const int skipped = kEffectCount - 2;
+  for (int slot = 0; slot < kEffectCount; ++slot) {
+    if (slot == skipped) continue;
+    FrameAt(kTimeline[slot].startMs + 3u);
+    FrameAt(kTimeline[slot].startMs + 19u);
+  }
+  for (int slot = 0; slot < kEffectCount; ++slot) {
+    if (slot == skipped) {
+      EXPECT_TRUE(spies[slot]->ownTimes.empty());
+      EXPECT_FALSE(spies[slot]->started);
+    } else {
+      EXPECT_EQ(spies[slot]->ownTimes, (std::vector<uint32_t>{0, 16})) << "slot " << slot;
+    }
+  }
 }
 
 TEST_F(TimelineTest, FramesAreCleared) {

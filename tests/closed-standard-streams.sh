@@ -15,25 +15,12 @@
 # Exits 77 (skipped) when Xvfb or xdotool is missing.
 set -uo pipefail
 program=$1
-source "$(dirname "$0")/../scripts/xvfb.sh"
 
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
-work=$(mktemp -d)
-xvfb_pid=""
-demo_pid=""
-cleanup() {
-  [ -n "$demo_pid" ] && kill -KILL "$demo_pid" 2>/dev/null
-  stop_display "$work"
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*"
-  exit 1
-}
+source "$(dirname "$0")/program-on-xvfb.sh"
 
 # The program alone: no picture in the folder it starts in, beside it, or in
 # a share folder next to it.

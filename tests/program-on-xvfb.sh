@@ -1,9 +1,11 @@
 # Sourced by the tests that play the SDL program on an X server of their
 # own: a work folder, the clean-up of all they start (on any exit), fail,
-# and starting the program and awaiting its end.
+# and starting the program and awaiting its end. With KEEP set, the work
+# folder (pictures read back, the program's output) is kept for a look.
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/xvfb.sh"
 
 work=$(mktemp -d)
+[ -n "${KEEP:-}" ] && echo "keeping the work folder $work"
 xvfb_pid=""
 wm_pid=""
 demo_pid=""
@@ -11,14 +13,17 @@ demo_pid=""
 cleanup() {
   [ -n "$demo_pid" ] && kill -KILL "$demo_pid" 2>/dev/null
   stop_display "$work"
-  rm -rf "$work"
+  [ -n "${KEEP:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 
-# fail WHY: says why, and what the program said, and ends the test.
+# fail WHY: says why (after fail_context, when a test sets it), and what the
+# program said into program_output, and ends the test.
+program_output="$work/err"
+fail_context=""
 fail() {
-  echo "FAILED: $*"
-  [ -s "$work/err" ] && { echo "the program said:"; cat "$work/err"; }
+  echo "FAILED${fail_context:+ ($fail_context)}: $*"
+  [ -s "$program_output" ] && { echo "the program said:"; cat "$program_output"; }
   exit 1
 }
 
@@ -29,6 +34,7 @@ fail() {
 # may have ignored them too.
 start_program() {
   : >"$work/err"
+  program_output="$work/err"
   unset WAYLAND_DISPLAY SDL_VIDEODRIVER
   # Built with the sanitizers, the program still stops at their first
   # report, but the leak check at exit would find what SDL's libraries keep

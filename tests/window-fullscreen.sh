@@ -35,7 +35,6 @@ capture=$2
 mode=$3
 path=$4
 size=$5
-source "$(dirname "$0")/../scripts/xvfb.sh"
 
 for tool in Xvfb openbox wmctrl xdotool xwininfo import identify compare convert; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
@@ -43,22 +42,9 @@ done
 screen_width=${size%x*}
 screen_height=${size#*x}
 
-work=$(mktemp -d)
-[ -n "${KEEP:-}" ] && echo "keeping the pictures in $work"
-xvfb_pid=""
-wm_pid=""
-demo_pid=""
-cleanup() {
-  [ -n "$demo_pid" ] && kill -KILL "$demo_pid" 2>/dev/null
-  stop_display "$work"
-  [ -n "${KEEP:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED ($mode, $path, $size): $*"
-  [ -f "$work/program.out" ] && cat "$work/program.out"
-  exit 1
-}
+source "$(dirname "$0")/program-on-xvfb.sh"
+program_output="$work/program.out"
+fail_context="$mode, $path, $size"
 
 "$capture" --fps 1 --frames 8 --out "$work/expected" >/dev/null 2>&1 || fail "the capture tool failed"
 expected="$work/expected/frame_000008.png"

@@ -21,26 +21,13 @@ set -uo pipefail
 program=$1
 capture=$2
 path=${3:-surface}
-source "$(dirname "$0")/../scripts/xvfb.sh"
 
 for tool in Xvfb xdotool import identify compare; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
-work=$(mktemp -d)
-[ -n "${KEEP:-}" ] && echo "keeping the pictures in $work"
-xvfb_pid=""
-demo_pid=""
-cleanup() {
-  [ -n "$demo_pid" ] && kill -KILL "$demo_pid" 2>/dev/null
-  stop_display "$work"
-  [ -n "${KEEP:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*"
-  exit 1
-}
+source "$(dirname "$0")/program-on-xvfb.sh"
+program_output="$work/program.out"
 
 "$capture" --fps 1 --frames 8 --out "$work/expected" >/dev/null 2>&1 || fail "the capture tool failed"
 expected="$work/expected/frame_000008.png"

@@ -58,7 +58,7 @@ template <typename EffectType>
 double TimeEffect(uint64_t ms, int warmUpFrames, double budget) {
   BenchDevice bench;
   EffectType effect(bench.device);
-  BenchDevice::SetClockMs(0);
+  SetVirtualClockMs(0);
   effect.Render();  // starts the effect's clock
   uint64_t frame = 0;
   for (; frame < static_cast<uint64_t>(warmUpFrames); ++frame) {

@@ -21,13 +21,8 @@
 set -uo pipefail
 source=$1
 shift
-scratch=$(mktemp -d /tmp/brindlemox-desktop.XXXXXX)
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/checks.sh"
+start_checks desktop
 
 for tool in desktop-file-validate appstreamcli groff lexgrog gzip; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
@@ -126,5 +121,5 @@ for option in $options; do
   grep -qE "(^|[^-])$option([^a-z-]|$)" <<<"$page" || fail "brindlemox-capture(1) does not describe $option"
 done
 
-[ "$failures" -eq 0 ] || exit 1
+end_checks
 echo "the desktop entry, the icons, the AppStream file and the manual pages pass their checks"

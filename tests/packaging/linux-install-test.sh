@@ -21,13 +21,8 @@
 # Usage: linux-install-test.sh CMAKE CPACK BUILD_DIR PACKAGE_NAME SOURCE_DIR
 set -euo pipefail
 cmake=$1 cpack=$2 build=$3 name=$4 source=$5
-scratch=$(mktemp -d /tmp/brindlemox-install.XXXXXX)
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/checks.sh"
+start_checks install
 
 files_under() { (cd "$1" && find . -type f -o -type l | sed 's|^\./||' | sort); }
 expected=$(sort <<'FILES'
@@ -178,5 +173,5 @@ else
   fi
 fi
 
-[ "$failures" -eq 0 ] || exit 1
+end_checks
 echo "the install and the package hold the program, it finds its picture, and the archive's menu entry starts it from ~/.local"

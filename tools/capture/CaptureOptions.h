@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "shell/Timeline.h"
+
 struct FrameRange {
   uint64_t first;
   uint64_t last;  // inclusive
@@ -14,7 +16,7 @@ struct FrameRange {
 struct CaptureOptions {
   uint32_t fps = 60;
   uint32_t seed = 1;
-  uint64_t durationMs = 30000;
+  uint64_t durationMs = kShowLengthMs;  // the whole show, from the timeline
   std::vector<FrameRange> frames;  // empty: every frame of the duration
   std::string outDir;
   bool raw = false;

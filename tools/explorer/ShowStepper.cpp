@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "effects/TileZoomEffect.h"
-#include "framework/DataFiles.h"
 #include "platform/headless/HeadlessControl.h"
 #include "shell/DemoShell.h"
 #include "shell/ShellState.h"
+#include "tools/capture/Capture.h"
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/CapturePicture.h"
 #include "tools/explorer/ShowDescription.h"
@@ -51,17 +50,11 @@ bool ShowStepper::Open(uint32_t framesPerSecond, uint32_t showSeed, const std::s
     return false;
   }
 
-  // As the capture tool sets the show up (tools/capture/Capture.cpp).
-  headless::Reset();
-  headless::SetPerformanceFrequency(1000000);
-  headless::SetPerformanceCounter(0);
-  headless::SetTickCount(showSeed);
-  ResetShellState();
-  UseDataFile(kTileZoomPictureFile, chosen.path);
+  // Set up as the capture tool sets the show up.
+  BeginVirtualShow(showSeed, chosen.path);
   if (!OpenMainWindow(nullptr, platform::SW_SHOWDEFAULT)) {
     error = "the presentation could not open its window";
-    headless::Reset();
-    UseDataFile(kTileZoomPictureFile, "");
+    EndVirtualShow();
     return false;
   }
   shell.runState = SetupDemo() ? Running : Stopped;
@@ -69,8 +62,7 @@ bool ShowStepper::Open(uint32_t framesPerSecond, uint32_t showSeed, const std::s
     error = "the presentation could not start";
     headless::PostInput(platform::WM_CLOSE, 0, 0);
     DispatchQueued();
-    headless::Reset();
-    UseDataFile(kTileZoomPictureFile, "");
+    EndVirtualShow();
     return false;
   }
   DispatchQueued();
@@ -96,8 +88,7 @@ void ShowStepper::Close() {
   // The way the show stops on a close: the shell's own WM_CLOSE.
   headless::PostInput(platform::WM_CLOSE, 0, 0);
   DispatchQueued();
-  headless::Reset();
-  UseDataFile(kTileZoomPictureFile, "");
+  EndVirtualShow();
   snapshots.clear();
   buffers.Forget();
   stateFrame = 0;
@@ -144,7 +135,7 @@ void ShowStepper::DrawNext() {
     Thin();
   }
   DispatchQueued();
-  headless::SetPerformanceCounter(static_cast<int64_t>((frame - 1) * step));
+  headless::SetPerformanceCounter(VirtualCounterOfFrame(frame, step));
   FrameLoop();
   stateFrame = frame;
   ++framesDrawn;

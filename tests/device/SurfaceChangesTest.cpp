@@ -9,7 +9,7 @@
 #include "framework/ChangedAreas.h"
 #include "framework/QelGFX.h"
 #include "framework/RowBands.h"
-#include "tests/DeviceFixture.h"
+#include "tests/device/DeviceFixture.h"
 
 namespace {
 

@@ -4,20 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "framework/QelGFX.h"
 #include "platform/headless/HeadlessControl.h"
+#include "tests/HeadlessDevice.h"
 
 class DeviceFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::headless::Reset();
-    device = new QelGFX(640, 480, 32, 2, 2);
+    headless = std::make_unique<HeadlessDevice>();
+    device = headless->device;
   }
   void TearDown() override {
     for (Surface* s : made) device->ReleaseSurface(s);
-    delete device;
+    headless.reset();
     platform::headless::Reset();
   }
 
@@ -29,6 +31,7 @@ class DeviceFixture : public ::testing::Test {
     return s;
   }
 
+  std::unique_ptr<HeadlessDevice> headless;
   QelGFX* device = nullptr;
   std::vector<Surface*> made;
 };

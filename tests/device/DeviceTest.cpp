@@ -7,7 +7,7 @@
 #include "framework/QelGFX.h"
 #include "framework/Stretch.h"
 #include "platform/headless/HeadlessControl.h"
-#include "tests/DeviceFixture.h"
+#include "tests/device/DeviceFixture.h"
 
 namespace headless = platform::headless;
 
