@@ -72,6 +72,17 @@
 #include <wasm_simd128.h>
 #endif
 
+double MetaballField(const float* chargeX, const float* chargeY, int x, int y) {
+  double sum = 0.0;
+  for (int k = 0; k < kMetaballCharges; ++k) {
+    const double dx = static_cast<double>(chargeX[k]) - x;
+    const double dy = static_cast<double>(chargeY[k]) - y;
+    const double d2 = dx * dx + dy * dy;
+    sum += d2 == 0.0 ? 1.0 : 1.0 / d2;
+  }
+  return sum;
+}
+
 int MetaballIndex(double field) {
   const double v = field * static_cast<double>(kMetaballStrength);
   // Written so that NaN also saturates.

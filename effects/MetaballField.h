@@ -10,9 +10,12 @@
 constexpr int kMetaballCharges = 3;
 constexpr float kMetaballStrength = 70000.0f;
 
-// The field at pixel (x, y) is the sum over the charges, in order 0, 1, 2,
-// of 1 / d^2 (1.0 for a charge exactly on the pixel); the tests hold every
-// kernel to that definition, pixel by pixel (tests/MetaballReference.h).
+// The field at pixel (x, y) of the charges whose columns and rows are
+// chargeX[0..2] and chargeY[0..2]: the sum, in charge order 0, 1, 2, of
+// 1 / d^2, where a charge exactly on the pixel (d^2 == 0) adds 1.0. The
+// explorer reads one pixel's field through it; the tests hold every kernel
+// to it, pixel by pixel (tests/MetaballReference.h).
+double MetaballField(const float* chargeX, const float* chargeY, int x, int y);
 
 // The palette index of a field: v = field * 70000 truncated toward zero, and
 // 255 for any v of 255 or more (or NaN), however large.

@@ -1,5 +1,5 @@
-// The metaballs' field as defined, one pixel at a time: what every kernel of
-// effects/MetaballField.cpp must draw, written plainly.
+// The metaballs' reference drawing: the charges' path and every pixel through
+// the one-pixel definition (MetaballField), which every kernel must match.
 #pragma once
 
 #include <cmath>
@@ -23,20 +23,6 @@ inline MetaballCharges MetaballChargesAt(uint32_t ms) {
            static_cast<float>(180 + 30 * std::cos(t))},
           {static_cast<float>(120 + 30 * std::cos(4 * t) + 35 * std::sin(2 * t)),
            static_cast<float>(100 + 30 * std::cos(t)), static_cast<float>(100 + 30 * std::sin(2 * t))}};
-}
-
-// The field at pixel (x, y) of the charges whose columns and rows are
-// chargeX[0..2] and chargeY[0..2]: the sum, in charge order 0, 1, 2, of
-// 1 / d^2, where a charge exactly on the pixel (d^2 == 0) adds 1.0.
-inline double MetaballField(const float* chargeX, const float* chargeY, int x, int y) {
-  double sum = 0.0;
-  for (int k = 0; k < kMetaballCharges; ++k) {
-    const double dx = static_cast<double>(chargeX[k]) - x;
-    const double dy = static_cast<double>(chargeY[k]) - y;
-    const double d2 = dx * dx + dy * dy;
-    sum += d2 == 0.0 ? 1.0 : 1.0 / d2;
-  }
-  return sum;
 }
 
 // width x height pixels row after row: palette[MetaballIndex(MetaballField())].
