@@ -17,22 +17,20 @@ import base64
 import glob
 import json
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from PageTest import (ROOT, WIDTH, HEIGHT, canvas_bytes_of_frame,  # noqa: E402
-                      differing_pixels, start_server, stop_server)
+                      differing_pixels, start_chromium, start_servers,
+                      stop_browser_and_servers)
 
 FRAME_BYTES = WIDTH * HEIGHT * 4
 
@@ -126,48 +124,18 @@ class ExplorerTest(unittest.TestCase):
         cls.downloads = os.path.join(cls.work, "downloads")
         os.makedirs(cls.downloads)
         cls.native = Native(cls.native_tool, cls.work)
-        cls.server, cls.base = start_server(
-            ["bash", os.path.join(ROOT, "scripts", "serve-web.sh"), "0", cls.build_dir])
-        cls.bundle_server = cls.bundle_base = None
-        if cls.bundle_dir:
-            try:
-                cls.bundle_server, cls.bundle_base = start_server(
-                    [sys.executable, "-u", "-m", "http.server", "--bind", "127.0.0.1",
-                     "--directory", cls.bundle_dir, "0"],
-                    stderr=subprocess.DEVNULL)  # its log of every request
-            except BaseException:
-                stop_server(cls.server)
-                raise
-        options = webdriver.ChromeOptions()
-        options.binary_location = "/usr/bin/chromium"
-        for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--window-size=1280,900",
-                     "--disable-background-networking", "--disable-component-update",
-                     "--disable-sync", "--no-first-run", "--disable-quic",
-                     "--disable-default-apps", "--disable-extensions",
-                     "--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1",
-                     f"--user-data-dir={os.path.join(cls.work, 'profile')}"):
-            options.add_argument(flag)
-        options.add_experimental_option("prefs", {
-            "download.default_directory": cls.downloads, "download.prompt_for_download": False})
-        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-        try:
-            cls.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
-        except Exception:
-            for server in (cls.server, cls.bundle_server):
-                if server:
-                    server.kill()
-            raise
-        cls.driver.set_script_timeout(30)
+        (cls.server, cls.base), (cls.bundle_server, cls.bundle_base) = start_servers(
+            cls.build_dir, cls.bundle_dir)
+        cls.driver = start_chromium(
+            cls.work, "1280,900", (cls.server, cls.bundle_server), browser_log=True,
+            prefs={"download.default_directory": cls.downloads,
+                   "download.prompt_for_download": False})
         cls.driver.execute_cdp_cmd("Page.setDownloadBehavior",
                                    {"behavior": "allow", "downloadPath": cls.downloads})
 
     @classmethod
     def tearDownClass(cls):
-        cls.driver.quit()
-        for server in (cls.server, cls.bundle_server):
-            if server:
-                stop_server(server)
-        shutil.rmtree(cls.work, ignore_errors=True)
+        stop_browser_and_servers(cls.driver, (cls.server, cls.bundle_server), cls.work)
 
     # Helpers.
 

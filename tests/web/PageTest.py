@@ -153,6 +153,61 @@ def stop_server(server):
     server.wait(10)
 
 
+def start_servers(build_dir, bundle_dir):
+    """The build's folder from scripts/serve-web.sh and, when there is one,
+    the unpacked bundle from Python's plain static server: (server, address)
+    for each, (None, None) for a bundle not given."""
+    server, base = start_server(
+        ["bash", os.path.join(ROOT, "scripts", "serve-web.sh"), "0", build_dir])
+    if not bundle_dir:
+        return (server, base), (None, None)
+    try:
+        bundle = start_server(
+            [sys.executable, "-u", "-m", "http.server", "--bind", "127.0.0.1",
+             "--directory", bundle_dir, "0"],
+            stderr=subprocess.DEVNULL)  # its log of every request
+    except BaseException:
+        stop_server(server)
+        raise
+    return (server, base), bundle
+
+
+def start_chromium(work, window_size, servers, prefs=None, browser_log=False):
+    """Headless Chromium with nothing of its own reaching the network: every
+    host but 127.0.0.1 unresolvable, a fresh profile in `work`. Kills the
+    servers when it cannot start."""
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for flag in ("--headless", "--no-sandbox", "--disable-gpu", f"--window-size={window_size}",
+                 "--disable-background-networking", "--disable-component-update",
+                 "--disable-sync", "--no-first-run", "--disable-quic",
+                 "--disable-default-apps", "--disable-extensions",
+                 "--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1",
+                 f"--user-data-dir={os.path.join(work, 'profile')}"):
+        options.add_argument(flag)
+    if prefs:
+        options.add_experimental_option("prefs", prefs)
+    if browser_log:
+        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    try:
+        driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    except Exception:
+        for server in servers:
+            if server:
+                server.kill()
+        raise
+    driver.set_script_timeout(30)
+    return driver
+
+
+def stop_browser_and_servers(driver, servers, work):
+    driver.quit()
+    for server in servers:
+        if server:
+            stop_server(server)
+    shutil.rmtree(work, ignore_errors=True)
+
+
 class PageTest(unittest.TestCase):
     build_dir = picture_frame = black_frame = bundle_dir = None
 
@@ -181,45 +236,13 @@ class PageTest(unittest.TestCase):
             f.write(html.replace(program, "<script>document.getElementById('screen')"
                                  ".transferControlToOffscreen();</script>\n" + program))
 
-        cls.server, cls.base = start_server(
-            ["bash", os.path.join(ROOT, "scripts", "serve-web.sh"), "0", served])
-        cls.bundle_server = cls.bundle_base = None
-        if cls.bundle_dir:
-            try:
-                cls.bundle_server, cls.bundle_base = start_server(
-                    [sys.executable, "-u", "-m", "http.server", "--bind", "127.0.0.1",
-                     "--directory", cls.bundle_dir, "0"],
-                    stderr=subprocess.DEVNULL)  # its log of every request
-            except BaseException:
-                stop_server(cls.server)
-                raise
-
-        options = webdriver.ChromeOptions()
-        options.binary_location = "/usr/bin/chromium"
-        for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--window-size=1024,768",
-                     "--disable-background-networking", "--disable-component-update",
-                     "--disable-sync", "--no-first-run", "--disable-quic",
-                     "--disable-default-apps", "--disable-extensions",
-                     "--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1",
-                     f"--user-data-dir={os.path.join(cls.work, 'profile')}"):
-            options.add_argument(flag)
-        try:
-            cls.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
-                                          options=options)
-        except Exception:
-            for server in (cls.server, cls.bundle_server):
-                if server:
-                    server.kill()
-            raise
-        cls.driver.set_script_timeout(30)
+        (cls.server, cls.base), (cls.bundle_server, cls.bundle_base) = start_servers(
+            served, cls.bundle_dir)
+        cls.driver = start_chromium(cls.work, "1024,768", (cls.server, cls.bundle_server))
 
     @classmethod
     def tearDownClass(cls):
-        cls.driver.quit()
-        for server in (cls.server, cls.bundle_server):
-            if server:
-                stop_server(server)
-        shutil.rmtree(cls.work, ignore_errors=True)
+        stop_browser_and_servers(cls.driver, (cls.server, cls.bundle_server), cls.work)
 
     # Helpers.
 
