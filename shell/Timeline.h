@@ -44,11 +44,3 @@ constexpr int kEffectCount = static_cast<int>(std::size(kTimeline));
 // How long the capture tool records by default: the last effect's first four
 // seconds, since the last effect runs until the user ends the show.
 constexpr uint32_t kShowLengthMs = kTimeline[kEffectCount - 1].startMs + 4000;
-
-// The slot of EffectType in the table, or -1 when it has none.
-template <class EffectType>
-constexpr int SlotOf() {
-  for (int slot = 0; slot < kEffectCount; ++slot)
-    if (kTimeline[slot].make == &MakeEffect<EffectType>) return slot;
-  return -1;
-}

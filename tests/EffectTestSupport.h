@@ -49,6 +49,14 @@ class EffectFixture : public ::testing::Test {
   EffectType* effect = nullptr;
 };
 
+// The slot of EffectType in the timeline, or -1 when it has none.
+template <class EffectType>
+int SlotOf() {
+  for (int slot = 0; slot < kEffectCount; ++slot)
+    if (kTimeline[slot].make == &MakeEffect<EffectType>) return slot;
+  return -1;
+}
+
 // The frames of one section of the timeline at a given frame rate.
 struct Section {
   uint64_t step;   // counter ticks per frame
@@ -64,8 +72,12 @@ struct Section {
   // The section of EffectType's window on the timeline.
   template <class EffectType>
   static Section OfEffect(uint32_t fps) {
-    static_assert(SlotOf<EffectType>() >= 0, "the effect has no row in the timeline");
-    const TimelineEntry& entry = kTimeline[SlotOf<EffectType>()];
+    const int slot = SlotOf<EffectType>();
+    if (slot < 0) {
+      ADD_FAILURE() << "the effect has no row in the timeline";
+      return {FrameStep(fps), 1, 0};
+    }
+    const TimelineEntry& entry = kTimeline[slot];
     return Of(fps, entry.startMs, entry.endMs);
   }
   // The effect's own ms in frame k: its clock starts in the section's first frame.

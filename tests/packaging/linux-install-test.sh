@@ -15,14 +15,19 @@
 #   - the archive unpacked into ~/.local, as the README says: its menu entry
 #     is where desktops look, names the unpacked program on the user's PATH
 #     and its icon, and launched as a desktop launches it, starts the program.
-# The program runs on SDL's dummy video driver (no display needed) and is
-# ended with SIGTERM, which SDL turns into a close request: exit code 0.
+# The program plays on an X server of the test's own and is ended, once its
+# title shows the frame rate (the show plays), with SIGTERM, which it takes
+# as a close request then: exit code 0.
 #
 # Usage: linux-install-test.sh CMAKE CPACK BUILD_DIR PACKAGE_NAME SOURCE_DIR
 set -euo pipefail
 cmake=$1 cpack=$2 build=$3 name=$4 source=$5
 source "$(dirname "$0")/checks.sh"
+source "$(dirname "$0")/../../scripts/xvfb.sh"
 start_checks install
+xvfb_pid=""
+trap 'stop_display "$scratch"; rm -rf "$scratch"' EXIT
+start_xvfb "$scratch" || { echo "FAILED: Xvfb did not start" >&2; exit 1; }
 
 files_under() { (cd "$1" && find . -type f -o -type l | sed 's|^\./||' | sort); }
 expected=$(sort <<'FILES'
@@ -64,16 +69,18 @@ tar -xzf "$scratch/package/$name.tar.gz" -C "$scratch/unpacked"
 [ "$(files_under "$scratch/unpacked/$name")" = "$expected" ] ||
   fail "the archive holds: $(files_under "$scratch/unpacked/$name" | tr '\n' ' ')"
 
-# Runs PROGRAM in the folder DIR until SDL has taken over SIGTERM, then sends
-# it; sets `said` (its standard error) and `code` (its exit code).
+# Runs PROGRAM in the folder DIR until its window's title shows the frame
+# rate (from frame 15 on: set-up is over and the show plays), then sends it
+# SIGTERM; sets `said` (its standard error) and `code` (its exit code).
 run_in() {
-  local dir=$1 program=$2 pid mask
-  (cd "$dir" && SDL_VIDEODRIVER=dummy exec "$program" </dev/null >/dev/null 2>"$scratch/said") &
+  local dir=$1 program=$2 pid
+  (cd "$dir" && unset WAYLAND_DISPLAY SDL_VIDEODRIVER &&
+     exec env --default-signal=INT,TERM "$program" </dev/null >/dev/null 2>"$scratch/said") &
   pid=$!
-  for _ in $(seq 400); do
-    mask=$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
-    [ -n "$mask" ] && (( (16#$mask >> 14) & 1 )) && break
-    sleep 0.05
+  for _ in $(seq 600); do
+    xdotool search --all --pid "$pid" --name '^Brindlemox :: ' >/dev/null 2>&1 && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
   done
   kill -TERM "$pid" 2>/dev/null || true
   code=0
