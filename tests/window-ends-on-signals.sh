@@ -88,31 +88,33 @@ for signal in TERM INT; do
   [ ! -s "$work/err" ] || fail "loop: the program said something"
 done
 
+# held CASE LINE SIGNAL: the program, started and held, ends at once on
+# SIGNAL with 128+SIGNAL; held on for 11 s first (for SIGINT), it has said
+# LINE once.
+held() {
+  local case=$1 line=$2 signal=$3
+  if [ "$signal" = TERM ]; then
+    still_held "$case" 1
+  else
+    still_held "$case" 11
+    said_once "$case" "$line"
+  fi
+  ends_within_two_seconds "$case" "$signal" $((128 + $(kill -l "$signal")))
+}
+
 # --- the window manager paused while the program starts
 kill -STOP "$wm_pid"
 for signal in TERM INT; do
   start_program "$program"
   # The window is made (unmapped) before SDL waits for it to be shown.
   await_window "wm" xdotool search --name '^Brindlemox$'
-  if [ "$signal" = TERM ]; then
-    still_held "wm" 1
-  else
-    still_held "wm" 11
-    said_once "wm" "Brindlemox: no window after 10 s: still waiting for the window manager to show the window"
-  fi
-  ends_within_two_seconds "wm" "$signal" $((128 + $(kill -l "$signal")))
+  held "wm" "Brindlemox: no window after 10 s: still waiting for the window manager to show the window" "$signal"
 done
 kill -CONT "$wm_pid"
 
 # --- an authority file that never ends
 for signal in TERM INT; do
   XAUTHORITY=/dev/zero start_program "$program"
-  if [ "$signal" = TERM ]; then
-    still_held "xauth" 1
-  else
-    still_held "xauth" 11
-    said_once "xauth" "Brindlemox: no window after 10 s: still waiting for the display to accept the connection (DISPLAY=$DISPLAY, XAUTHORITY=/dev/zero)"
-  fi
-  ends_within_two_seconds "xauth" "$signal" $((128 + $(kill -l "$signal")))
+  held "xauth" "Brindlemox: no window after 10 s: still waiting for the display to accept the connection (DISPLAY=$DISPLAY, XAUTHORITY=/dev/zero)" "$signal"
 done
 echo "PASSED: SIGTERM and SIGINT end the program in the show, in SDL's wait for the window manager and in Xlib's authority reader"
